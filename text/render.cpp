@@ -1,1 +1,251 @@
-// (to be written)
+// Rendering of fixed-format records: the F, I and A field rules, the CR LF record end, the
+// non-advancing prompt and the checked write to a destination.
+#include "text/render.hpp"
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <ios>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "text/fatal.hpp"
+
+namespace cuplo::text {
+namespace {
+
+void fill_asterisks(std::string& out, std::int32_t width) {
+  out.append(static_cast<std::size_t>(width), '*');
+}
+
+// NaN and the infinities: the word right-justified, asterisks when not even the short form fits.
+void render_word(std::string& out, std::string_view word, std::int32_t width) {
+  if (std::cmp_greater(word.size(), width)) {
+    fill_asterisks(out, width);
+    return;
+  }
+  out.append(static_cast<std::size_t>(width) - word.size(), ' ');
+  out.append(word);
+}
+
+// The number of decimal fraction digits of a float's exact value. A finite float is
+// m * 2^e with m odd (or zero); for e < 0 its decimal expansion has exactly -e fraction
+// digits (at most 149, for the smallest subnormal).
+int exact_fraction_digits(float value) {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const std::uint32_t biased = (bits >> 23) & 0xFFu;
+  std::uint32_t mantissa = bits & 0x7FFFFFu;
+  int exponent = -149;
+  if (biased != 0) {
+    mantissa |= 0x800000u;
+    exponent = static_cast<int>(biased) - 150;
+  }
+  if (mantissa == 0) return 0;
+  exponent += std::countr_zero(mantissa);
+  return exponent < 0 ? -exponent : 0;
+}
+
+// Largest exact text of a float magnitude: 39 integer digits, a point, 149 fraction digits,
+// and one slot in front for the carry of rounding.
+constexpr std::size_t kDigitBuffer = 1 + 39 + 1 + 149 + 2;
+
+}  // namespace
+
+// Fw.d. The magnitude is rounded to d fraction digits on its exact decimal expansion, ties
+// away from zero: the exact digits come from a fixed conversion at a precision no smaller
+// than the float's own fraction length (the conversion then never rounds), and the first
+// dropped digit decides (5 or more rounds the magnitude up, a tie included). Library
+// rounding (printf, to_chars at precision d) would round exact ties to even instead.
+void render_real(std::string& out, float value, std::int32_t width, std::int32_t decimals) {
+  if (width <= 0) return;
+  if (decimals < 0) decimals = 0;  // Format never produces this; a direct caller may.
+  const bool negative = std::signbit(value);
+  if (std::isnan(value)) {
+    render_word(out, "NaN", width);
+    return;
+  }
+  if (std::isinf(value)) {
+    if (negative) {
+      render_word(out, width >= 9 ? "-Infinity" : "-Inf", width);
+    } else {
+      render_word(out, width >= 8 ? "Infinity" : "Inf", width);
+    }
+    return;
+  }
+
+  std::array<char, kDigitBuffer> buffer{};
+  char* first = buffer.data() + 1;
+  const int exact = exact_fraction_digits(value);
+  const double magnitude = std::fabs(static_cast<double>(value));
+  const auto [last, ec] = std::to_chars(first, buffer.data() + buffer.size(), magnitude,
+                                        std::chars_format::fixed, exact);
+  (void)ec;  // the buffer holds the longest exact text of any float
+  char* point = last;
+  for (char* p = first; p != last; ++p) {
+    if (*p == '.') {
+      point = p;
+      break;
+    }
+  }
+
+  // Fraction digits taken from the exact text; the rest of the d digits are zeros.
+  std::int32_t kept = exact;
+  if (decimals < exact) {
+    kept = decimals;
+    char* const cut = point + 1 + decimals;
+    if (*cut >= '5') {
+      char* p = cut;
+      bool carry = true;
+      while (carry && p != first) {
+        --p;
+        if (*p == '.') continue;
+        if (*p == '9') {
+          *p = '0';
+        } else {
+          ++*p;
+          carry = false;
+        }
+      }
+      if (carry) *--first = '1';
+    }
+  }
+  const auto integer_digits = static_cast<std::int64_t>(point - first);
+  const bool zero_integer = integer_digits == 1 && *first == '0';
+  // Text length with the integer digits, and without the optional leading 0.
+  const std::int64_t full = (negative ? 1 : 0) + integer_digits + 1 + decimals;
+  const std::int64_t shortest = zero_integer ? full - 1 : full;
+  if (shortest > width) {
+    fill_asterisks(out, width);
+    return;
+  }
+  const bool with_zero = !zero_integer || full <= width;
+  out.append(static_cast<std::size_t>(width - (with_zero ? full : shortest)), ' ');
+  if (negative) out += '-';
+  if (with_zero) out.append(first, point);
+  out += '.';
+  if (kept > 0) out.append(point + 1, static_cast<std::size_t>(kept));
+  out.append(static_cast<std::size_t>(decimals - kept), '0');
+}
+
+void render_integer(std::string& out, std::int32_t value, std::int32_t width) {
+  if (width <= 0) return;
+  std::array<char, 12> buffer{};
+  const auto [last, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  (void)ec;  // 11 characters hold any 32-bit integer
+  const auto length = static_cast<std::int32_t>(last - buffer.data());
+  if (length > width) {
+    fill_asterisks(out, width);
+    return;
+  }
+  out.append(static_cast<std::size_t>(width - length), ' ');
+  out.append(buffer.data(), last);
+}
+
+void render_chars(std::string& out, std::string_view value, std::int32_t width) {
+  if (width <= 0) return;
+  const auto w = static_cast<std::size_t>(width);
+  if (value.size() >= w) {
+    out.append(value.substr(0, w));
+    return;
+  }
+  out.append(w - value.size(), ' ');
+  out.append(value);
+}
+
+void render(std::string& out, const Format& format, std::span<const Arg> args, Advance advance) {
+  if (args.size() != format.value_count()) {
+    throw std::logic_error("layout takes " + std::to_string(format.value_count()) +
+                           " values, given " + std::to_string(args.size()));
+  }
+  const std::size_t start = out.size();
+  std::size_t next = 0;
+  const auto take = [&](Arg::Kind kind) -> const Arg& {
+    const Arg& arg = args[next];
+    if (arg.kind() != kind) {
+      out.resize(start);  // a half-rendered statement is never left behind
+      throw std::logic_error("value " + std::to_string(next + 1) + " has the wrong kind");
+    }
+    ++next;
+    return arg;
+  };
+  for (const Item& item : format.items()) {
+    switch (item.kind) {
+      case Item::Kind::literal:
+        out.append(format.literal(item));
+        break;
+      case Item::Kind::slash:
+        out.append(kRecordEnd);
+        break;
+      case Item::Kind::real:
+        render_real(out, take(Arg::Kind::real).real(), item.width, item.decimals);
+        break;
+      case Item::Kind::integer:
+        render_integer(out, take(Arg::Kind::integer).integer(), item.width);
+        break;
+      case Item::Kind::chars:
+        render_chars(out, take(Arg::Kind::chars).chars(), item.width);
+        break;
+    }
+  }
+  if (advance == Advance::yes) out.append(kRecordEnd);
+}
+
+namespace {
+
+constexpr std::string_view kConsole = "console output";
+constexpr std::string_view kWriteFailed = "Write failed";
+
+// Sends the bytes to the stream and, when asked, pushes them to the device. A stream left in
+// a failed state (a full disk, a closed pipe) ends the run: output must never be lost silently.
+// A stream set to throw on failure is treated the same way.
+void send(std::ostream& os, std::string_view bytes, bool flush, std::string_view name) {
+  try {
+    os.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (flush) os.flush();
+  } catch (const std::ios_base::failure&) {
+    throw FatalError(std::string(kWriteFailed), std::string(name));
+  }
+  if (!os) throw FatalError(std::string(kWriteFailed), std::string(name));
+}
+
+}  // namespace
+
+void write(std::ostream& os, const Format& format, std::initializer_list<Arg> args) {
+  std::string out;
+  render(out, format, std::span<const Arg>(args.begin(), args.size()), Advance::yes);
+  send(os, out, false, kConsole);
+}
+
+void prompt(std::ostream& os, const Format& format, std::initializer_list<Arg> args) {
+  std::string out;
+  render(out, format, std::span<const Arg>(args.begin(), args.size()), Advance::no);
+  send(os, out, true, kConsole);
+}
+
+void Writer::put(const Format& format, std::initializer_list<Arg> args) {
+  buffer_.clear();
+  render(buffer_, format, std::span<const Arg>(args.begin(), args.size()), Advance::yes);
+  emit();
+}
+
+void Writer::prompt(const Format& format, std::initializer_list<Arg> args) {
+  buffer_.clear();
+  render(buffer_, format, std::span<const Arg>(args.begin(), args.size()), Advance::no);
+  emit();
+  flush();
+}
+
+void Writer::flush() {
+  send(*os_, {}, true, name_);
+}
+
+void Writer::emit() {
+  send(*os_, buffer_, false, name_);
+}
+
+}  // namespace cuplo::text
