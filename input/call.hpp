@@ -1,0 +1,100 @@
+// One call of parameter entry. Internal to the input library: the menus, the value prompts
+// and the storage question share the call's locals (the re-entry targets, the range ends,
+// the coupler-length mode), as the dialogue's steps jump between one another.
+#pragma once
+
+#include <cstdint>
+
+#include "input/lcinput.hpp"
+#include "text/format.hpp"
+
+namespace cuplo::input {
+
+class Call {
+ public:
+  Call(float& effc, float& effe, float& effo, float& fo, float& wte, float& wto, DesignState& d,
+       models::LcEff1& lceff1, models::MsImp1& msimp1, Dialogue& io, Surroundings& env)
+      : effc_(effc), effe_(effe), effo_(effo), fo_(fo), wte_(wte), wto_(wto), d_(d),
+        lceff1_(lceff1), msimp1_(msimp1), io_(io), env_(env) {}
+
+  void run();
+
+ private:
+  // The steps of the value prompts; each prompt function returns the step that follows it.
+  enum class Step : std::uint8_t {
+    h, w, wmin, wmax, wstep, t, s, smin, smax, sstep, conductor, er, dltan, n, dispatch, done
+  };
+
+  // menus.cpp
+  bool start();  // false after a faulty defaults file
+  void start_banner();
+  void analysis_menus();
+  void synthesis_menus();
+  void format_menu();
+  // Shows a menu whose member holds `preset` unless the rounded answer is 1 to `items`.
+  std::int32_t menu(const text::Format& records, const text::Format& question,
+                    std::int32_t preset, std::int32_t items);
+  // Writes a question and returns the answer rounded to the nearest integer.
+  std::int32_t ask_integer(const text::Format& question);
+
+  // prompts.cpp
+  void dimensional_data();
+  Step prompt_h();
+  Step prompt_w();
+  Step prompt_wmin();
+  Step prompt_wmax();
+  Step prompt_wstep();
+  Step prompt_t();
+  Step prompt_s();
+  Step prompt_smin();
+  Step prompt_smax();
+  Step prompt_sstep();
+  Step conductor();
+  Step prompt_er();
+  Step prompt_dltan();
+  Step prompt_n();
+  Step dispatch();
+  void entered_length();
+  void frequency_range();
+  void four_port_completion();
+  void synthesis_values();
+  void spot_frequency(const text::Format& prompt);
+
+  float read_value(const text::Format& prompt);
+  // The value prompt rule: the member takes its loaded default, then the answer if the
+  // answer passes the prompt's acceptance test.
+  void value(const text::Format& prompt, float& member, float loaded, bool (*accept)(float));
+  // A frequency prompt followed by the frequency check until the user keeps the value.
+  void frequency(const text::Format& prompt, float& member, float loaded);
+  // A failed check: message, question; true when the user answers 1 (re-enter).
+  bool reenter(const text::Format& message, const text::Format& question);
+  bool frequency_too_high(float f) const;
+  bool width_sweep() const;
+  bool spacing_sweep() const;
+  bool four_port() const;
+
+  // storage.cpp
+  void capture_date();
+  void storage_question();
+
+  float& effc_;
+  float& effe_;
+  float& effo_;
+  float& fo_;
+  float& wte_;
+  float& wto_;
+  DesignState& d_;
+  models::LcEff1& lceff1_;
+  models::MsImp1& msimp1_;
+  Dialogue& io_;
+  Surroundings& env_;
+
+  std::int32_t ierror_ = 0;   // prompt that follows a re-entered H: 1 W ... 6 Smax
+  std::int32_t ierr_ = 0;     // prompt that follows a re-entered T: 1 S, 2 Smin
+  std::int32_t ilength_ = 2;  // coupler length: 1 entered, 2 computed
+  float fmax_ = 0.0f;
+  float wmax_ = 0.0f;
+  float smax_ = 0.0f;
+};
+
+}  // namespace cuplo::input
