@@ -20,10 +20,9 @@ bool is_digit(char c) {
 
 // The field without its blanks, checked against the accepted form
 //   [sign] (digits [. [digits]] | . digits) [(E|e|D|d) [sign] digits]
-// and rewritten for from_chars: no leading '+', exponent letter 'e'. Returns the length of
-// the rewritten text, or 0 when the field is not a number. Also reports whether the value's
-// leading significant digit stands at or left of the units place (used to tell an overflow
-// from an underflow when the conversion leaves the float range).
+// and rewritten for from_chars: no leading '+', exponent letter 'e'. Also keeps the decimal
+// position of the leading significant digit and the typed exponent, which tell an overflow
+// from an underflow when the conversion leaves the float range.
 struct Cleaned {
   std::array<char, kRealField> text{};
   std::size_t length = 0;
@@ -34,6 +33,7 @@ struct Cleaned {
   long exponent = 0;
 };
 
+// False when the field is not of the accepted form.
 bool clean(std::string_view field, Cleaned& c) {
   std::array<char, kRealField> raw{};
   std::size_t n = 0;
