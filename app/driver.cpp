@@ -1,1 +1,108 @@
-// (to be written)
+#include "app/driver.hpp"
+
+#include <string>
+
+#include "app/operations.hpp"
+#include "models/numeric.hpp"
+
+namespace cuplo::app {
+namespace {
+
+using text::Format;
+
+const Format kRunBanner(
+    "(/,6X,72(1H-),"
+    "/,6X,'Cuplo (v. 1.0)',26X,'Date:',I2,'/',I2,'/',I4,' at ',I2,':',I2,':',I2,'Hours',"
+    "/,16X,'" + std::string(input::kMakerNotice) + "',"
+    "/,16X,'RF/Microwave Computer-Aided Engineering Design Data For',"
+    "/,16X,'     Microstrip Interdigitated (Cuplo) Couplers:',/)");
+const Format kRule("(6X,72(1H-))");
+const Format kStoredNotice("(6X,'Output data stored in User filename: ',A20)");
+const Format kOperationMenu(
+    "(/,6X,'Interdigitated Coupler calculations',' completed. Select next OPERATION:',"
+    "/,15X,'1. Select ','new OPTION.',"
+    "/,15X,'2. RECYCLE and CONTINUE.',"
+    "/,14X,'*3. EXIT to operating system.')");
+const Format kOperationPrompt("(6X,'OPERATION selected = ')");
+
+void run_banner(text::Writer& writer, const input::DateTime& t) {
+  writer.put(kRunBanner, {t.imon, t.iday, t.iyr, t.ihr, t.imin, t.isec});
+}
+
+// The name under which the storage file is opened: trailing blanks are not part of it,
+// leading blanks are.
+std::string file_name(const std::string& fn) {
+  const std::size_t end = fn.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : fn.substr(0, end + 1);
+}
+
+void dispatch(Session& session, Work& work, Output& out) {
+  const input::DesignState& d = session.state;
+  if (d.ifunc == 2) {
+    if (d.iop == 2) {
+      dispersive_synthesis(session, work, out);
+    } else {
+      static_synthesis(session, work, out);
+    }
+  } else if (d.iop == 2) {
+    if (d.iop2a == 2) {
+      dispersion_table(session, work, out);
+    } else {
+      four_port_response(session, work, out);
+    }
+  } else if (d.iop == 3) {
+    sensitivity_analysis(session, work, out);
+  } else {
+    impedance_analysis(session, work, out);
+  }
+}
+
+}  // namespace
+
+void cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& surroundings,
+           StorageFile& storage) {
+  input::DesignState& d = session.state;
+  d.isel = 0;
+  d.ccdef = 0.0f;
+  d.istore = 0;
+  Work work;
+
+  for (;;) {
+    input::lcinput(work.effc, work.effe, work.effo, work.fo, work.wte, work.wto, d,
+                   session.lceff1, session.msimp1, dialogue, surroundings);
+    if (d.isel == -1) return;
+
+    work.cc = d.ccdef;
+    session.lcfa1.f = d.fdef;
+    work.ko = d.kodef;
+    work.s = d.sdef;
+    work.w = d.wdef;
+    work.zo = d.zodef;
+    work.zoe = d.zoedef;
+    work.zoo = d.zoodef;
+
+    run_banner(dialogue.console, d.datetime);
+    text::Writer* stored = nullptr;
+    if (d.istore == 1) {
+      stored = &storage.open(file_name(d.fn));
+      run_banner(*stored, d.datetime);
+    }
+    Output out(dialogue.console, stored);
+    dispatch(session, work, out);
+
+    // Closing block.
+    out.storage(kRule);
+    dialogue.console.put(kRule);
+    if (stored != nullptr) {
+      dialogue.console.put(kStoredNotice, {d.fn});
+      storage.flush();
+    }
+    dialogue.console.put(kOperationMenu);
+    dialogue.console.prompt(kOperationPrompt);
+    d.isel = models::nint(dialogue.answers.real());
+    if (d.isel <= 0) d.isel = 3;
+    if (d.isel != 1 && d.isel != 2) return;
+  }
+}
+
+}  // namespace cuplo::app

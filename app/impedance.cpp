@@ -1,1 +1,62 @@
-// (to be written)
+// Impedance analysis: the coupler's impedances, coupling and effective permittivities at one
+// frequency over a range of strip widths or of strip spacings.
+#include "app/operations.hpp"
+#include "models/coupled.hpp"
+
+namespace cuplo::app {
+namespace {
+
+using text::Format;
+
+const Format kTitle(
+    "(10X,'Er =',F6.2,13X,'Impedance Analysis',12X,'H =',F7.4,'\"',"
+    "/,11X,'N =',I2,1X,'Strips',9X,20(1H=),11X,'T =',F7.6,'\"',"
+    "/,36X,'(Option ',I1,'.',I1,')')");
+const Format kHeads(
+    "(/,28X,'Impedances at',F7.3,' GHz',"
+    "/,11X,'Strip Dimensions',1X,24(1H-),10X,'Effective Er',"
+    "/,11X,16(1H-),11X,'Even',4X,'Odd',3X,'Midband',3X,'at',F7.3,' GHz',"
+    "/,12X,'Width',3X,'Spacing',2X,'Coupler',2X,'Mode',4X,'Mode',2X,'Coupling',2X,13(1H-),"
+    "/,14X,'W',8X,'S',7X,'Zo',5X,'Zoe',5X,'Zoo',6X,'Co',5X,'Even',4X,'Odd',"
+    "/,8X,2(4X,'(In.)'),1X,3(2X,'(Ohms)'),3X,'(dB)',2(4X,'Mode'),"
+    "/,10X,65(1H-))");
+const Format kRow("(1X,F16.5,F9.5,F9.2,F8.2,F8.2,F8.3,F7.2,F8.2)");
+
+}  // namespace
+
+void impedance_analysis(Session& session, Work& work, Output& out) {
+  const input::DesignState& d = session.state;
+  const float f = session.lcfa1.f;
+  out.both(kTitle, {d.er, d.h, d.n, d.t, d.iop, d.iop1});
+  out.both(kHeads, {f, f});
+
+  for (std::int32_t ii = 0; ii <= d.i; ++ii) {
+    if (d.iop1 == 2) {
+      work.s = sweep_value(d.smin, ii, d.sstep);
+    } else {
+      work.w = sweep_value(d.wmin, ii, d.wstep);
+    }
+    models::lcwta(d.er, d.h, work.s, d.t, work.w, work.wte, work.wto);
+    models::lcimp(d.er, d.h, d.ieoro, work.iflag, d.istore, d.n, work.s, work.wte, work.wto,
+                  work.zoeap, work.zooap, session.msimp1, out.console_stream());
+    models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
+    models::lcpv(work.effc, work.effe, work.effo, d.er, d.h, d.n, work.s, d.t, work.w, work.wte,
+                 work.wto, d.istore, session.msimp1, out.console_stream());
+    models::lceff(work.effc, work.effe, work.effo, d.er, f, d.h, d.ieoro, d.iop, work.s,
+                  work.wte, work.wto, session.lceff1);
+    const float h2 = d.h * 1000.0f;
+    models::lcdis(work.effo, session.lceff1.effof, d.er, f, d.h, h2, d.ieoro, work.iflag, d.iop,
+                  work.s, work.wte, work.wto, work.zoeap, work.zooap, session.lcdis1,
+                  session.msimp1, session.mszo1);
+    if (work.iflag != 0) {
+      diagnostics(session, work, out);
+      return;
+    }
+    models::lczo(work.cc, work.kof, d.n, work.zof, work.zoef, session.lcdis1.zoeapf, work.zoof,
+                 session.lcdis1.zooapf);
+    out.both(kRow, {work.w, work.s, work.zof, work.zoef, work.zoof, work.kof,
+                    session.lceff1.effef, session.lceff1.effof});
+  }
+}
+
+}  // namespace cuplo::app

@@ -1,1 +1,37 @@
-int main() { return 0; }
+// Entry point: wires the real console, clock and files into the program.
+#include <ctime>
+#include <fstream>
+#include <iostream>
+
+#include "app/run.hpp"
+
+namespace {
+
+class WorkingFolder : public cuplo::input::Files {
+ public:
+  std::unique_ptr<std::istream> open_read(const std::string& name) override {
+    auto file = std::make_unique<std::ifstream>(name, std::ios::binary);
+    if (!file->is_open()) return nullptr;
+    return file;
+  }
+  std::unique_ptr<std::ostream> open_write(const std::string& name) override {
+    auto file = std::make_unique<std::ofstream>(name, std::ios::binary | std::ios::trunc);
+    if (!file->is_open()) return nullptr;
+    return file;
+  }
+};
+
+cuplo::input::DateTime local_time() {
+  const std::time_t now = std::time(nullptr);
+  std::tm t{};
+  localtime_r(&now, &t);
+  return {t.tm_mon + 1, t.tm_mday, t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec};
+}
+
+}  // namespace
+
+int main() {
+  std::ios::sync_with_stdio(false);
+  WorkingFolder files;
+  return cuplo::app::run(std::cin, std::cout, std::cerr, local_time, files);
+}

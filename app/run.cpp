@@ -1,1 +1,51 @@
-// (to be written)
+#include "app/run.hpp"
+
+#include <ostream>
+
+#include "app/driver.hpp"
+#include "text/fatal.hpp"
+
+namespace cuplo::app {
+namespace {
+
+std::string storage_unit(const std::string& name) { return "unit 3 (" + name + ")"; }
+
+}  // namespace
+
+text::Writer& StorageFile::open(const std::string& name) {
+  if (writer_ && name == name_) return *writer_;
+  flush();
+  writer_.reset();
+  stream_ = files_.open_write(name);
+  if (!stream_) throw text::FatalError("Cannot open file " + name, storage_unit(name));
+  name_ = name;
+  writer_.emplace(*stream_, storage_unit(name));
+  return *writer_;
+}
+
+void StorageFile::flush() {
+  if (writer_) writer_->flush();
+}
+
+int run(std::istream& in, std::ostream& out, std::ostream& err, const input::Clock& clock,
+        input::Files& files) {
+  text::Writer console(out, "unit 6 (console output)");
+  try {
+    text::Reader answers(in, "unit 5 (console input)");
+    input::Dialogue dialogue{answers, console};
+    input::Surroundings surroundings{clock, files};
+    StorageFile storage(files);
+    Session session;
+    cuplo(session, dialogue, surroundings, storage);
+    storage.flush();
+    console.flush();
+    return 0;
+  } catch (const text::FatalError& e) {
+    out.flush();
+    err << "cuplo: fatal error: " << e.fault() << " on " << e.unit() << '\n';
+    err.flush();
+    return 2;
+  }
+}
+
+}  // namespace cuplo::app

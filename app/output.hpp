@@ -1,0 +1,61 @@
+// Where report records go: every record to the console and, with storage on, the same
+// record at once to the storage file.
+#pragma once
+
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "input/platform.hpp"
+#include "text/format.hpp"
+#include "text/render.hpp"
+
+namespace cuplo::app {
+
+class Output {
+ public:
+  // storage is null when this pass stores nothing.
+  Output(text::Writer& console, text::Writer* storage) : console_(console), storage_(storage) {}
+
+  // Console then storage.
+  void both(const text::Format& format, std::initializer_list<text::Arg> args = {}) {
+    console_.put(format, args);
+    if (storage_ != nullptr) storage_->put(format, args);
+  }
+  void console(const text::Format& format, std::initializer_list<text::Arg> args = {}) {
+    console_.put(format, args);
+  }
+  void storage(const text::Format& format, std::initializer_list<text::Arg> args = {}) {
+    if (storage_ != nullptr) storage_->put(format, args);
+  }
+  bool storing() const { return storage_ != nullptr; }
+  // The console stream, for the verification-mode prints of the models.
+  std::ostream& console_stream() { return console_.stream(); }
+
+ private:
+  text::Writer& console_;
+  text::Writer* storage_;
+};
+
+// The storage file of the run. Opening the name already open changes nothing and writing
+// continues; a different name closes the open file and starts the new one, discarding any
+// earlier contents of a file of that name. All records are on disk when the run ends.
+class StorageFile {
+ public:
+  explicit StorageFile(input::Files& files) : files_(files) {}
+
+  // name: the file name without trailing blanks. Throws text::FatalError when the file
+  // cannot be opened or the previous one cannot be completed.
+  text::Writer& open(const std::string& name);
+  // Pushes everything written so far to the file; throws text::FatalError on failure.
+  void flush();
+
+ private:
+  input::Files& files_;
+  std::string name_;
+  std::unique_ptr<std::ostream> stream_;
+  std::optional<text::Writer> writer_;
+};
+
+}  // namespace cuplo::app
