@@ -1,8 +1,197 @@
+// Frequency analysis: the four-port response of the coupler over a frequency range, and the
+// dispersion of the cross-section.
 #include "app/operations.hpp"
+#include "models/constants.hpp"
+#include "models/coupled.hpp"
 
 namespace cuplo::app {
+namespace {
 
-void four_port_response(Session&, Work&, Output&) {}
-void dispersion_table(Session&, Work&, Output&) {}
+using text::Format;
+
+const Format kFourPortTitle(
+    "(8X,'DLTAN =',F6.5,12X,'Frequency Analysis',10X,'N =',I2,' Strips',"
+    "/,10X,'RES =',F6.3,11X,20(1H=),9X,'H =',F7.4,'\"',"
+    "/,11X,'SR =',F6.2,'u','\"',13X,'(Option ',I1,'.',I1,')',13X,'W =',F7.4,'\"',"
+    "/,11X,'Rs =',F6.2,' Ohms',35X,'S =',F7.4,'\"',"
+    "/,11X,'Rl =',F6.2,' Ohms',4X,'Design Center Frequency,',7X,'L =',F7.4,'\"',"
+    "/,11X,'Er =',F6.2,13X,'Fo =',F8.4,' GHz',11X,'T =',F7.6,'\"')");
+const Format kBaselineHeading(
+    "(/,30X,'Baseline Coupler Parameters:',//,30X,'Effective',10X,'Impedances in Ohms')");
+const Format kPermittivityHeads(
+    "(25X,'Dielectric Constants',2X,22(1H-),"
+    "/,25X,20(1H-),3X,'Even',4X,'Odd',"
+    "/,15X,'Frequency',2X,'Even',3X,'Odd',12X,'Mode',4X,'Mode',2X,'Coupler',"
+    "/,17X,'(GHz)',4X,'Mode',3X,'Mode',1X,'Coupler',3X,'Zoe',5X,'Zoo',6X,'Zo',"
+    "/,15X,54(1H-))");
+const Format kPermittivityRow("(1X,F22.4,F7.2,F7.2,F7.2,F9.2,F8.2,F8.2)");
+const Format kLeadIn(
+    "(/,18X,'The above baseline coupler parameters yield the',"
+    "/,27X,'following frequency response:')");
+const Format kMagnitudePhaseHeads(
+    "(/,18X,'Port One',8X,'Port Two',7X,'Port Three',7X,'Port',' Four',"
+    "/,18X,'Reflected',7X,'Coupled',8X,'Isolated',9X,'Thru',' Path',"
+    "/,16X,13(1H-),2X,14(1H-),3X,13(1H-),3X,13(1H-),"
+    "/,6X,'Analysis',3X,'Amp-',3X,'Phase',3(4X,'Amp-',3X,'Phase'),"
+    "/,6X,'Frequency ','litude  (Deg-',3(3X,'litude',2X,'(Deg-'),"
+    "/,8X,'(GHz)',4(4X,'(dB)',3X,'rees)'),"
+    "/,6X,71(1H-))");
+const Format kMagnitudePhaseRow("(1X,F13.4,F7.1,F8.1,F9.3,F7.1,F8.1,F8.1,F9.3,F7.1)");
+const Format kQuadratureHeads(
+    "(/,49X,'Quadrature',"
+    "/,17X,'Ports 1-4 Output Amplitudes',3X,15(1H-),"
+    "/,6X,'Analysis ',31(1H-),2X,'Phase',3X,'Error',3X,'I*I*R',3X,'Total',"
+    "/,6X,'Frequency Input  Coupled Isolated  ','Thru',2(3X,'(Deg-'),4X,'Loss',4X,'Loss',"
+    "/,8X,'(GHz)',4X,'VSWR',3(4X,'(dB)'),2(3X,'rees)'),2(4X,'(dB)'),"
+    "/,6X,71(1H-))");
+const Format kQuadratureRow("(1X,F13.4,F7.3,F9.3,F8.1,F7.3,F8.2,F7.2,F9.4,F8.4)");
+
+const Format kDispersionTitle(
+    "(15X,'Er =',F6.2,8X,'Frequency Analysis',6X,'S =',F8.5,'\"',"
+    "/,16X,'H =',F7.4,'\"',5X,20(1H=),5X,'W =',F8.5,'\"',"
+    "/,16X,'N =',I2,' Strips',8X,'(Option ',I1,'.',I1,')',9X,'T =',F7.6,'\"')");
+const Format kDispersionHeading("(/,30X,'Effective',10X,'Impedances in Ohms')");
+
+// Widths, static permittivities, pair impedances and static coupler impedances of the
+// design; with the four-port response the widths and permittivities are those that
+// parameter entry computed for the design.
+void common_start(Session& session, Work& work, Output& out) {
+  const input::DesignState& d = session.state;
+  if (d.iop2a != 1) {
+    models::lcwta(d.er, d.h, work.s, d.t, work.w, work.wte, work.wto);
+    models::lcpv(work.effc, work.effe, work.effo, d.er, d.h, d.n, work.s, d.t, work.w, work.wte,
+                 work.wto, d.istore, session.msimp1, out.console_stream());
+  }
+  models::lcimp(d.er, d.h, d.ieoro, work.iflag, d.istore, d.n, work.s, work.wte, work.wto,
+                work.zoeap, work.zooap, session.msimp1, out.console_stream());
+  models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
+}
+
+// Dispersive permittivities, pair impedances and coupler impedances at f; false when a model
+// leaves its range of accuracy.
+bool dispersive_values(Session& session, Work& work, float f) {
+  const input::DesignState& d = session.state;
+  const float h2 = d.h * 1000.0f;
+  models::lcdis(work.effo, session.lceff1.effof, d.er, f, d.h, h2, d.ieoro, work.iflag, d.iop,
+                work.s, work.wte, work.wto, work.zoeap, work.zooap, session.lcdis1,
+                session.msimp1, session.mszo1);
+  if (work.iflag != 0) return false;
+  models::lczo(work.cc, work.ko, d.n, work.zof, work.zoef, session.lcdis1.zoeapf, work.zoof,
+               session.lcdis1.zooapf);
+  return true;
+}
+
+void lceff_at(Session& session, Work& work, float f) {
+  const input::DesignState& d = session.state;
+  models::lceff(work.effc, work.effe, work.effo, d.er, f, d.h, d.ieoro, d.iop, work.s, work.wte,
+                work.wto, session.lceff1);
+}
+
+}  // namespace
+
+void four_port_response(Session& session, Work& work, Output& out) {
+  const input::DesignState& d = session.state;
+  common_start(session, work, out);
+  const bool dispersive_ok = dispersive_values(session, work, work.fo);
+  const models::LcEff1& e = session.lceff1;
+
+  const std::initializer_list<text::Arg> title = {
+      d.tlos, d.n, d.res1, d.h, d.sr1, d.iop, d.iop2a, work.w, d.rs, work.s, d.rl, d.l, d.er,
+      work.fo, d.t};
+  out.console(kFourPortTitle, title);
+  out.console(kBaselineHeading);
+  out.console(kPermittivityHeads);
+  if (!dispersive_ok) {
+    session.lcfa1.f = work.fo;
+    diagnostics(session, work, out);
+    return;
+  }
+  const std::initializer_list<text::Arg> static_row = {
+      0.0f, work.effe, work.effo, work.effc, work.zoe, work.zoo, work.zo};
+  const std::initializer_list<text::Arg> dispersive_row = {
+      work.fo, e.effef, e.effof, e.effcf, work.zoef, work.zoof, work.zof};
+  out.console(kPermittivityRow, static_row);
+  out.console(kPermittivityRow, dispersive_row);
+  out.console(kLeadIn);
+  out.storage(kFourPortTitle, title);
+  out.storage(kBaselineHeading);
+  out.storage(kPermittivityHeads);
+  out.storage(kPermittivityRow, static_row);
+  out.storage(kPermittivityRow, dispersive_row);
+  out.storage(kLeadIn);
+
+  // The verification mode sweeps with the static values: the driver's dispersion calls are
+  // skipped.
+  const bool verifying = d.istore == models::kVerificationCode;
+  if (verifying) {
+    session.lceff1.effef = work.effe;
+    session.lceff1.effof = work.effo;
+    work.zoef = work.zoe;
+    work.zoof = work.zoo;
+  }
+  const bool quadrature = d.iop2b == 2;
+  out.both(quadrature ? kQuadratureHeads : kMagnitudePhaseHeads);
+
+  network::LcFa1& r = session.lcfa1;
+  for (std::int32_t ii = 0; ii <= d.i; ++ii) {
+    r.f = sweep_value(d.fmin, ii, d.fstep);
+    if (!verifying) {
+      lceff_at(session, work, r.f);
+      if (!dispersive_values(session, work, r.f)) {
+        diagnostics(session, work, out);
+        return;
+      }
+    }
+    network::lclos(work.ate, work.ato, d.er, r.f, d.h, d.n, d.res, work.s, d.sr, d.t, d.tlos,
+                   work.w, work.zoef, work.zoof, d.istore, session.lceff1, session.msimp1,
+                   out.console_stream());
+    network::lcfa(work.ate, work.ato, session.lceff1.effef, session.lceff1.effof, d.l, d.rl, d.rs,
+                  work.zoef, work.zoof, r);
+    if (quadrature) {
+      out.both(kQuadratureRow,
+               {r.f, r.vswr, r.mag[1], r.mag[2], r.mag[3], r.phi, r.err, r.atot, r.loss});
+    } else {
+      out.both(kMagnitudePhaseRow, {r.f, r.mag[0], r.ang[0], r.mag[1], r.ang[1], r.mag[2],
+                                    r.ang[2], r.mag[3], r.ang[3]});
+    }
+  }
+}
+
+void dispersion_table(Session& session, Work& work, Output& out) {
+  const input::DesignState& d = session.state;
+  common_start(session, work, out);
+  session.lcfa1.f = 0.0f;
+
+  const std::initializer_list<text::Arg> title = {d.er,  work.s, d.h,     work.w,
+                                                  d.n,   d.iop,  d.iop2a, d.t};
+  out.console(kDispersionTitle, title);
+  out.console(kDispersionHeading);
+  out.console(kPermittivityHeads);
+  if (work.iflag != 0) {
+    diagnostics(session, work, out);
+    return;
+  }
+  // With a sweep from 0 GHz the first row is the static one.
+  const bool static_row = d.fmin != 0.0f;
+  const std::initializer_list<text::Arg> static_values = {
+      session.lcfa1.f, work.effe, work.effo, work.effc, work.zoe, work.zoo, work.zo};
+  if (static_row) out.console(kPermittivityRow, static_values);
+  out.storage(kDispersionTitle, title);
+  out.storage(kDispersionHeading);
+  out.storage(kPermittivityHeads);
+  if (static_row) out.storage(kPermittivityRow, static_values);
+
+  for (std::int32_t ii = 0; ii <= d.i; ++ii) {
+    const float f = sweep_value(d.fmin, ii, d.fstep);
+    session.lcfa1.f = f;
+    lceff_at(session, work, f);
+    if (!dispersive_values(session, work, f)) {
+      diagnostics(session, work, out);
+      return;
+    }
+    const models::LcEff1& e = session.lceff1;
+    out.both(kPermittivityRow, {f, e.effef, e.effof, e.effcf, work.zoef, work.zoof, work.zof});
+  }
+}
 
 }  // namespace cuplo::app

@@ -1,8 +1,136 @@
+// Dimensional synthesis: the strip width and spacing that give the wanted coupler impedance
+// and coupling, from static or from dispersive impedances. In the verification mode the
+// synthesized dimensions are analysed again and shown under the result.
 #include "app/operations.hpp"
+#include "design/design.hpp"
+#include "models/constants.hpp"
+#include "models/coupled.hpp"
 
 namespace cuplo::app {
+namespace {
 
-void static_synthesis(Session&, Work&, Output&) {}
-void dispersive_synthesis(Session&, Work&, Output&) {}
+using text::Format;
+
+const Format kTitle(
+    "(6X,'Er =',F6.2,9X,'Strip Width and Spacing Synthesis',6X,'H =',F7.4,'\"',"
+    "/,7X,'N =',I2,1X,'Strips',5X,35(1H=),5X,'T =',F7.6,'\"',"
+    "/,36X,'(Option ',I1,'.',I1,')')");
+const Format kStaticHeads(
+    "(/,28X,'Static(D.C.) Impedances',"
+    "/,11X,'Strip Dimensions',1X,23(1H-),11X,'Static(D.C.)',"
+    "/,11X,16(1H-),11X,'Even',4X,'Odd',3X,'Midband',3X,'Effective Er',"
+    "/,12X,'Width',3X,'Spacing',2X,'Coupler',2X,'Mode',4X,'Mode',2X,'Coupling',2X,12(1H-),"
+    "/,14X,'W',8X,'S',7X,'Zo',5X,'Zoe',5X,'Zoo',6X,'Co',5X,'Even',4X,'Odd',"
+    "/,12X,'(In.)',4X,'(In.)',3X,'(Ohms)',2X,'(Ohms)',2X,'(Ohms)',3X,'(dB)',4X,'Mode',4X,"
+    "'Mode',/,10X,64(1H-))");
+const Format kStaticRow("(1X,F16.5,F9.5,F9.2,F8.2,F8.2,F8.3,F7.2,F8.2)");
+const Format kStaticCheck("(1X,'Analysis',F8.5,F9.5,F9.2,F8.2,F8.2,F8.3,F8.3,F8.3)");
+const Format kDispersiveHeads(
+    "(/,32X,'Dispersive Impedances',"
+    "/,14X,'Strip Dimensions',1X,23(1H-),12X,'Dispersive',"
+    "/,14X,16(1H-),11X,'Even',4X,'Odd',3X,'Midband',3X,'Effective Er',"
+    "/,7X,'Fre-',5X,'Width',2X,'Spacing',2X,'Coupler',2X,'Mode',4X,'Mode',2X,'Coupling',2X,"
+    "12(1H-),/,7X,'quency',5X,'W',7X,'S',7X,'Zo',5X,'Zoe',5X,'Zoo',6X,'Co',5X,'Even',4X,'Odd',"
+    "/,7X,'(GHz)',4X,'(In.)',3X,'(In.)',3X,'(Ohms)',2X,'(Ohms)',2X,'(Ohms)',3X,'(dB)',4X,"
+    "'Mode',4X,'Mode',/,6X,71(1H-))");
+const Format kDispersiveRow("(1X,F12.4,F8.5,F8.5,F9.2,F8.2,F8.2,F8.3,F7.2,F8.2)");
+const Format kDispersiveCheck("(1X,'Ana.',F8.4,F8.5,F8.5,F8.2,F8.2,F8.2,F8.3,F8.3,F8.3)");
+
+void title(const Session& session, Output& out, const Format& heads) {
+  const input::DesignState& d = session.state;
+  out.console(kTitle, {d.er, d.h, d.n, d.t, d.iop, d.iops});
+  out.console(heads);
+}
+
+void stored_title(const Session& session, Output& out, const Format& heads) {
+  const input::DesignState& d = session.state;
+  out.storage(kTitle, {d.er, d.h, d.n, d.t, d.iop, d.iops});
+  out.storage(heads);
+}
+
+// Widths, pair impedances and static coupler values of the synthesized dimensions.
+void analyse_static(Session& session, Work& work, Output& out) {
+  const input::DesignState& d = session.state;
+  models::lcwta(d.er, d.h, work.s, d.t, work.w, work.wte, work.wto);
+  models::lcimp(d.er, d.h, d.ieoro, work.iflag, d.istore, d.n, work.s, work.wte, work.wto,
+                work.zoeap, work.zooap, session.msimp1, out.console_stream());
+}
+
+void static_permittivities(Session& session, Work& work, Output& out) {
+  const input::DesignState& d = session.state;
+  models::lcpv(work.effc, work.effe, work.effo, d.er, d.h, d.n, work.s, d.t, work.w, work.wte,
+               work.wto, d.istore, session.msimp1, out.console_stream());
+}
+
+}  // namespace
+
+void static_synthesis(Session& session, Work& work, Output& out) {
+  const input::DesignState& d = session.state;
+  models::lczoezoo(work.cc, d.n, work.zo, work.zoeap, work.zooap);
+  design::lcws(d.er, d.h, work.iflag, d.n, work.s, d.t, work.wte, work.wto, work.zoeap,
+               work.zooap);
+  if (work.iflag == 0) {
+    // A width search that does not converge is reported like a spacing search that leaves
+    // its range.
+    const bool found = models::lcwts(d.er, d.h, work.s, d.t, work.w, work.wte);
+    static_permittivities(session, work, out);
+    if (!found) work.iflag = 1;
+  }
+
+  title(session, out, kStaticHeads);
+  if (work.iflag != 0) {
+    diagnostics(session, work, out);
+    return;
+  }
+  const std::initializer_list<text::Arg> row = {work.w,   work.s,  work.zo,   work.zoe,
+                                                work.zoo, work.ko, work.effe, work.effo};
+  out.console(kStaticRow, row);
+  if (d.istore == models::kVerificationCode) {
+    analyse_static(session, work, out);
+    static_permittivities(session, work, out);
+    models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
+    out.console(kStaticCheck, {work.w, work.s, work.zo, work.zoe, work.zoo, work.ko, work.effe,
+                               work.effo});
+  } else {
+    stored_title(session, out, kStaticHeads);
+    out.storage(kStaticRow, row);
+  }
+}
+
+void dispersive_synthesis(Session& session, Work& work, Output& out) {
+  const input::DesignState& d = session.state;
+  const float f = session.lcfa1.f;
+  design::lcsyn(work.cc, d.er, f, d.h, work.iflag, d.n, work.s, d.t, work.w, work.wte, work.zo,
+                work.zoe, work.zoo, d.istore, session.lceff1, session.lcdis1, session.msimp1,
+                session.mszo1, out.console_stream());
+
+  title(session, out, kDispersiveHeads);
+  if (work.iflag != 0) {
+    diagnostics(session, work, out);
+    return;
+  }
+  const std::initializer_list<text::Arg> row = {
+      f, work.w, work.s, work.zo, work.zoe, work.zoo, work.ko, session.lceff1.effef,
+      session.lceff1.effof};
+  out.console(kDispersiveRow, row);
+  if (d.istore == models::kVerificationCode) {
+    analyse_static(session, work, out);
+    models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
+    static_permittivities(session, work, out);
+    models::lceff(work.effc, work.effe, work.effo, d.er, f, d.h, d.ieoro, d.iop, work.s, work.wte,
+                  work.wto, session.lceff1);
+    const float h2 = d.h * 1000.0f;
+    models::lcdis(work.effo, session.lceff1.effof, d.er, f, d.h, h2, d.ieoro, work.iflag, d.iop,
+                  work.s, work.wte, work.wto, work.zoeap, work.zooap, session.lcdis1,
+                  session.msimp1, session.mszo1);
+    models::lczo(work.cc, work.ko, d.n, work.zof, work.zoef, session.lcdis1.zoeapf, work.zoof,
+                 session.lcdis1.zooapf);
+    out.console(kDispersiveCheck, {f, work.w, work.s, work.zof, work.zoef, work.zoof, work.ko,
+                                   session.lceff1.effef, session.lceff1.effof});
+  } else {
+    stored_title(session, out, kDispersiveHeads);
+    out.storage(kDispersiveRow, row);
+  }
+}
 
 }  // namespace cuplo::app
