@@ -1,0 +1,83 @@
+// Cost of the coupled-strip models: one full analysis chain of a sweep point (effective
+// widths, static pair impedances, coupler values, permittivities, dispersion), and the two
+// single-strip models alone.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <sstream>
+
+#include "models/coupled.hpp"
+#include "models/microstrip.hpp"
+#include "models/records.hpp"
+
+namespace {
+
+using namespace cuplo::models;
+
+// Reference geometry: er 9.8, h 0.025 in, w 0.002 in, s 0.002 in, t 0.0002 in, N 4, 10 GHz.
+constexpr float kEr = 9.8f;
+constexpr float kH = 0.025f;
+constexpr float kW = 0.002f;
+constexpr float kS = 0.002f;
+constexpr float kT = 0.0002f;
+constexpr std::int32_t kN = 4;
+constexpr float kF = 10.0f;
+
+void BM_AnalysisChain(benchmark::State& state) {
+  MsImp1 msimp1;
+  MsZo1 mszo1;
+  LcEff1 lceff1;
+  LcDis1 lcdis1;
+  std::ostringstream console;
+  const std::int32_t istore = 0;
+  const std::int32_t ieoro = 1;
+  const std::int32_t iop = 1;
+  for (auto _ : state) {
+    float wte = 0.0f;
+    float wto = 0.0f;
+    lcwta(kEr, kH, kS, kT, benchmark::DoNotOptimize(kW), wte, wto);
+    std::int32_t iflag = 0;
+    float zoeap = 0.0f;
+    float zooap = 0.0f;
+    lcimp(kEr, kH, ieoro, iflag, istore, kN, kS, wte, wto, zoeap, zooap, msimp1, console);
+    float cc = 0.0f, ko = 0.0f, zo = 0.0f, zoe = 0.0f, zoo = 0.0f;
+    lczo(cc, ko, kN, zo, zoe, zoeap, zoo, zooap);
+    float effc = 0.0f, effe = 0.0f, effo = 0.0f;
+    lcpv(effc, effe, effo, kEr, kH, kN, kS, kT, kW, wte, wto, istore, msimp1, console);
+    lceff(effc, effe, effo, kEr, kF, kH, ieoro, iop, kS, wte, wto, lceff1);
+    lcdis(effo, lceff1.effof, kEr, kF, kH, 1000.0f * kH, ieoro, iflag, iop, kS, wte, wto, zoeap,
+          zooap, lcdis1, msimp1, mszo1);
+    lczo(cc, ko, kN, zo, zoe, lcdis1.zoeapf, zoo, lcdis1.zooapf);
+    benchmark::DoNotOptimize(zo);
+    benchmark::DoNotOptimize(cc);
+    benchmark::DoNotOptimize(zoe);
+    benchmark::DoNotOptimize(zoo);
+  }
+}
+BENCHMARK(BM_AnalysisChain);
+
+void BM_Msimp(benchmark::State& state) {
+  MsImp1 msimp1;
+  float w = kW;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(w);
+    msimp(kEr, kH, 1000.0f * kH, kT, w, msimp1);
+    benchmark::DoNotOptimize(msimp1);
+  }
+}
+BENCHMARK(BM_Msimp);
+
+void BM_Mszo(benchmark::State& state) {
+  MsImp1 msimp1;
+  msimp(kEr, kH, 1000.0f * kH, 0.0f, kW, msimp1);
+  MsZo1 mszo1;
+  float f = kF;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(f);
+    mszo(msimp1.ef, kEr, f, kH, kW, msimp1.zo, mszo1);
+    benchmark::DoNotOptimize(mszo1);
+  }
+}
+BENCHMARK(BM_Mszo);
+
+}  // namespace
