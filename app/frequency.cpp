@@ -133,7 +133,7 @@ void four_port_response(Session& session, Work& work, Output& out) {
   out.both(quadrature ? kQuadratureHeads : kMagnitudePhaseHeads);
 
   network::LcFa1& r = session.lcfa1;
-  for (std::int32_t ii = 0; ii <= d.i; ++ii) {
+  for (std::int64_t ii = 0; ii <= d.i; ++ii) {
     r.f = sweep_value(d.fmin, ii, d.fstep);
     if (!verifying) {
       lceff_at(session, work, r.f);
@@ -181,7 +181,7 @@ void dispersion_table(Session& session, Work& work, Output& out) {
   out.storage(kPermittivityHeads);
   if (static_row) out.storage(kPermittivityRow, static_values);
 
-  for (std::int32_t ii = 0; ii <= d.i; ++ii) {
+  for (std::int64_t ii = 0; ii <= d.i; ++ii) {
     const float f = sweep_value(d.fmin, ii, d.fstep);
     session.lcfa1.f = f;
     lceff_at(session, work, f);

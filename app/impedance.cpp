@@ -30,7 +30,7 @@ void impedance_analysis(Session& session, Work& work, Output& out) {
   out.both(kTitle, {d.er, d.h, d.n, d.t, d.iop, d.iop1});
   out.both(kHeads, {f, f});
 
-  for (std::int32_t ii = 0; ii <= d.i; ++ii) {
+  for (std::int64_t ii = 0; ii <= d.i; ++ii) {
     if (d.iop1 == 2) {
       work.s = sweep_value(d.smin, ii, d.sstep);
     } else {

@@ -48,8 +48,9 @@ void sensitivity_analysis(Session& session, Work& work, Output& out);
 // lie outside the models' limits. Leaves state.i holding the number of lines printed.
 void diagnostics(Session& session, const Work& work, Output& out);
 
-// Value k of a sweep: first + k * step, computed afresh from the index.
-inline float sweep_value(float first, std::int32_t k, float step) {
+// Value k of a sweep: first + k * step, computed afresh from the index. Sweeps count their
+// points in 64 bits, so a sweep of the largest 32-bit point count ends without overflow.
+inline float sweep_value(float first, std::int64_t k, float step) {
   return first + static_cast<float>(k) * step;
 }
 

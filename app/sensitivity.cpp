@@ -53,7 +53,7 @@ const Format kFrequencyRow("(1X,F17.4,F8.2,F7.2,F8.3,F8.3,F8.3,F8.3,F8.3)");
 bool table(Session& session, Work& work, Output& out) {
   input::DesignState& d = session.state;
   const bool versus_frequency = d.iop3 == 1;
-  for (std::int32_t ii = 0; ii <= d.i; ++ii) {
+  for (std::int64_t ii = 0; ii <= d.i; ++ii) {
     if (d.iop3 == 2) {
       work.w = sweep_value(d.wmin, ii, d.wstep);
     } else if (d.iop3 == 3) {
