@@ -32,10 +32,12 @@ void BM_AnalysisChain(benchmark::State& state) {
   const std::int32_t istore = 0;
   const std::int32_t ieoro = 1;
   const std::int32_t iop = 1;
+  float w = kW;
   for (auto _ : state) {
+    benchmark::DoNotOptimize(w);  // the width arrives unknown to the compiler on every pass
     float wte = 0.0f;
     float wto = 0.0f;
-    lcwta(kEr, kH, kS, kT, benchmark::DoNotOptimize(kW), wte, wto);
+    lcwta(kEr, kH, kS, kT, w, wte, wto);
     std::int32_t iflag = 0;
     float zoeap = 0.0f;
     float zooap = 0.0f;
@@ -43,7 +45,7 @@ void BM_AnalysisChain(benchmark::State& state) {
     float cc = 0.0f, ko = 0.0f, zo = 0.0f, zoe = 0.0f, zoo = 0.0f;
     lczo(cc, ko, kN, zo, zoe, zoeap, zoo, zooap);
     float effc = 0.0f, effe = 0.0f, effo = 0.0f;
-    lcpv(effc, effe, effo, kEr, kH, kN, kS, kT, kW, wte, wto, istore, msimp1, console);
+    lcpv(effc, effe, effo, kEr, kH, kN, kS, kT, w, wte, wto, istore, msimp1, console);
     lceff(effc, effe, effo, kEr, kF, kH, ieoro, iop, kS, wte, wto, lceff1);
     lcdis(effo, lceff1.effof, kEr, kF, kH, 1000.0f * kH, ieoro, iflag, iop, kS, wte, wto, zoeap,
           zooap, lcdis1, msimp1, mszo1);
