@@ -59,7 +59,8 @@ void lcpv(float& effc, float& effe, float& effo, float er, float h, std::int32_t
   constexpr float kPicoPerUnit = 999999995904.0f;  // 1e12 as stored in single precision
   const float c = kLightMs;
 
-  // Pair impedances with the substrate and in air; their accuracy flags are not needed here.
+  // Pair impedances with the substrate and in air; their accuracy flags are not needed here,
+  // and lcimp does not read the mode selector.
   std::int32_t iflag = 0;
   float zoeap = 0.0f;
   float zooap = 0.0f;
