@@ -68,6 +68,7 @@ void lcsyn(float& cc, float er, float f, float h, std::int32_t& iflag, std::int3
       iflag = 1;
       return;
     }
+    // A target driven to 0 gives IEEE values here; the pass bound then ends the loop.
     zoe = zoe - (zoef - zoed);
     zoo = zoo - (zoof - zood);
     zo = std::sqrt(zoe * zoo);

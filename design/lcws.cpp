@@ -25,7 +25,8 @@ float acosh_ln(float x) {
   return std::log(std::sqrt(x * x - 1.0f) + x);
 }
 
-// Odd-mode mismatch at g: writes the spacing and the effective widths of this point.
+// Odd-mode mismatch at g: writes the spacing and the effective widths of this point. A zero
+// divisor (g = 1, er = 0, h = 0) gives IEEE values, which the bounded search then rejects.
 float mismatch(float er, float f, float g, float h, float r, float t, float who, float& s,
                float& wte, float& wto) {
   const float he = ((g + 1.0f) * f + g - 1.0f) / 2.0f;

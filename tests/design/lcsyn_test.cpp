@@ -30,17 +30,28 @@ struct Synthesis {
   Target out;
   std::int32_t iflag = -1;
   float s = 0.0f, w = 0.0f, wte = 0.0f;
-  models::LcEff1 lceff1;
   models::LcDis1 lcdis1;
 };
 Synthesis synthesize(Target wanted, float f, std::int32_t n) {
   Synthesis r;
   r.out = wanted;
+  models::LcEff1 lceff1;
   models::MsImp1 msimp1;
   models::MsZo1 mszo1;
   std::ostringstream console;
   lcsyn(r.out.cc, kEr, f, kH, r.iflag, n, r.s, kT, r.w, r.wte, r.out.zo, r.out.zoe, r.out.zoo, 0,
-        r.lceff1, r.lcdis1, msimp1, mszo1, console);
+        lceff1, r.lcdis1, msimp1, mszo1, console);
+  return r;
+}
+
+// The static synthesis of the report: lczoezoo, lcws, lcwts.
+Synthesis synthesize_static(Target wanted, std::int32_t n) {
+  Synthesis r;
+  r.out = wanted;
+  float zoeap = 0.0f, zooap = 0.0f, wto = 0.0f;
+  models::lczoezoo(wanted.cc, n, wanted.zo, zoeap, zooap);
+  lcws(kEr, kH, r.iflag, n, r.s, kT, r.wte, wto, zoeap, zooap);
+  if (!models::lcwts(kEr, kH, r.s, kT, r.w, r.wte)) r.iflag = 1;
   return r;
 }
 
@@ -49,15 +60,12 @@ TEST(Lcsyn, StaticFrequencyIsStaticSynthesis) {
   for (const std::int32_t n : {4, 6}) {
     const Target wanted = target(50.0f, 3.0f);
     const Synthesis r = synthesize(wanted, 0.0f, n);
-    float zoeap = 0.0f, zooap = 0.0f, s = 0.0f, wte = 0.0f, wto = 0.0f, w = 0.0f;
-    std::int32_t iflag = -1;
-    models::lczoezoo(wanted.cc, n, wanted.zo, zoeap, zooap);
-    lcws(kEr, kH, iflag, n, s, kT, wte, wto, zoeap, zooap);
-    ASSERT_TRUE(models::lcwts(kEr, kH, s, kT, w, wte));
+    const Synthesis x = synthesize_static(wanted, n);
+    ASSERT_EQ(x.iflag, 0);
     EXPECT_EQ(r.iflag, 0);
-    EXPECT_EQ(r.s, s);
-    EXPECT_EQ(r.wte, wte);
-    EXPECT_EQ(r.w, w);
+    EXPECT_EQ(r.s, x.s);
+    EXPECT_EQ(r.wte, x.wte);
+    EXPECT_EQ(r.w, x.w);
     EXPECT_EQ(r.out.zo, wanted.zo);
     EXPECT_EQ(r.out.cc, wanted.cc);
     EXPECT_EQ(r.out.zoe, wanted.zoe);
@@ -78,7 +86,7 @@ TEST(Lcsyn, DispersiveConvergence) {
       EXPECT_LT(std::fabs(zoe - wanted.zoe), wanted.zoe * 0.0001f);
       EXPECT_LT(std::fabs(zoo - wanted.zoo), wanted.zoo * 0.0001f);
       const testing::Coupler a = testing::analyse(kEr, f, kH, n, r.s, kT, r.w);
-      EXPECT_NEAR(a.zo, wanted.zo, 1.0f);
+      EXPECT_NEAR(a.zo, wanted.zo, 0.15f);
     }
   }
 }
@@ -98,13 +106,9 @@ TEST(Synthesis, RoundTrip) {
     for (float zo = 30.0f; zo <= 80.0f; zo += 10.0f) {
       for (float db = 2.0f; db <= 6.0f; db += 1.0f) {
         const Target wanted = target(zo, db);
-        float zoeap = 0.0f, zooap = 0.0f, s = 0.0f, wte = 0.0f, wto = 0.0f, w = 0.0f;
-        std::int32_t iflag = -1;
-        models::lczoezoo(wanted.cc, n, wanted.zo, zoeap, zooap);
-        lcws(kEr, kH, iflag, n, s, kT, wte, wto, zoeap, zooap);
-        ASSERT_EQ(iflag, 0) << zo << " " << db << " " << n;
-        ASSERT_TRUE(models::lcwts(kEr, kH, s, kT, w, wte));
-        const testing::Coupler a = testing::analyse(kEr, 0.0f, kH, n, s, kT, w);
+        const Synthesis x = synthesize_static(wanted, n);
+        ASSERT_EQ(x.iflag, 0) << zo << " " << db << " " << n;
+        const testing::Coupler a = testing::analyse(kEr, 0.0f, kH, n, x.s, kT, x.w);
         static_zo = std::max(static_zo, std::fabs(a.zo - zo));
         static_db = std::max(static_db, std::fabs(a.ko + db));
 
@@ -119,10 +123,11 @@ TEST(Synthesis, RoundTrip) {
   std::printf("round trip, worst: static %.3f ohm %.4f dB; 10 GHz %.3f ohm %.4f dB\n",
               static_cast<double>(static_zo), static_cast<double>(static_db),
               static_cast<double>(disp_zo), static_cast<double>(disp_db));
-  EXPECT_LT(static_zo, 1.0f);
-  EXPECT_LT(static_db, 0.1f);
-  EXPECT_LT(disp_zo, 1.0f);
-  EXPECT_LT(disp_db, 0.1f);
+  // Measured: 0.112 ohm and 0.054 dB static, 0.114 ohm and 0.053 dB at 10 GHz.
+  EXPECT_LT(static_zo, 0.15f);
+  EXPECT_LT(static_db, 0.07f);
+  EXPECT_LT(disp_zo, 0.15f);
+  EXPECT_LT(disp_db, 0.07f);
 }
 
 }  // namespace
