@@ -1,0 +1,160 @@
+// Conductor and dielectric attenuation of the coupler's modes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <sstream>
+#include <string>
+
+#include "models/constants.hpp"
+#include "network/detail.hpp"
+#include "network/network.hpp"
+
+namespace {
+
+using cuplo::models::LcEff1;
+
+// A four-strip alumina coupler; 2.44 micro-ohm-cm and 10 micro-inches converted as parameter
+// entry does.
+struct Coupler {
+  float er = 9.8f, f = 10.0f, h = 0.025f, res = 2.44f * 0.000001f / 2.54f, s = 0.002f;
+  float sr = 10.0f * 0.000001f, t = 0.0002f, tlos = 0.0005f, w = 0.002f, zoe = 114.09f,
+        zoo = 19.606f;
+};
+
+struct Result {
+  float ate = 0.0f, ato = 0.0f;
+  LcEff1 lceff1{-1.0f, -2.0f, -3.0f};  // sentinels: rewritten only by the dielectric part
+  int pair_evaluations = 0;            // counted through the verification-mode prints
+  bool printed = false;
+};
+
+Result run(const Coupler& c, std::int32_t istore = 0) {
+  Result r;
+  cuplo::models::MsImp1 msimp1;
+  std::ostringstream console;
+  cuplo::network::lclos(r.ate, r.ato, c.er, c.f, c.h, 4, c.res, c.s, c.sr, c.t, c.tlos, c.w, c.zoe,
+                        c.zoo, istore, r.lceff1, msimp1, console);
+  const std::string text = console.str();
+  r.printed = !text.empty();
+  for (auto at = text.find("Hammerstead"); at != std::string::npos;
+       at = text.find("Hammerstead", at + 1)) {
+    ++r.pair_evaluations;
+  }
+  return r;
+}
+
+TEST(Lclos, ModelCallsOfEachPart) {
+  // Five air evaluations with a thickness, four without; three at er for the dielectric part.
+  const float res = Coupler{}.res, tlos = Coupler{}.tlos;
+  const float cases[][5] = {{0, res, 0.0002f, tlos, 0},  {10, res, 0.0002f, 0, 5},
+                            {10, res, 0, 0, 4},          {10, 0, 0.0002f, tlos, 3},
+                            {10, res, 0.0002f, tlos, 8}, {10, 0, 0.0002f, 0, 0}};
+  for (const auto& c : cases) {
+    Coupler k;
+    k.f = c[0], k.res = c[1], k.t = c[2], k.tlos = c[3];
+    const Result verify = run(k, cuplo::models::kVerificationCode);
+    const Result quiet = run(k);
+    EXPECT_EQ(verify.pair_evaluations, c[4]) << c[0] << " " << c[1] << " " << c[2] << " " << c[3];
+    EXPECT_FALSE(quiet.printed);
+    EXPECT_EQ(quiet.ate, verify.ate);
+    EXPECT_EQ(quiet.lceff1.effef == -2.0f, c[0] == 0.0f || c[3] == 0.0f) << c[0] << " " << c[3];
+    EXPECT_EQ(quiet.ate > 0.0f && quiet.ato > 0.0f, c[4] != 0) << c[0] << " " << c[1];
+    if (c[4] == 0) {
+      EXPECT_EQ(quiet.ate + quiet.ato, 0.0f);
+    }
+  }
+}
+
+// Guards the slopes' signs, steps and reference impedances: these attenuations of a coupler
+// 0.02" wide, at the dispersive impedances of each frequency, reproduce the loss columns of
+// an independently worked four-port example.
+TEST(Lclos, ReferenceCoupler) {
+  const float cases[][5] = {{2, 47.0129929f, 11.9765568f, 0.0909566134f, 0.225161955f},
+                            {10, 47.6417732f, 11.8862362f, 0.232162163f, 0.557627201f}};
+  for (const auto& c : cases) {
+    Coupler k;
+    k.w = 0.02f, k.f = c[0], k.zoe = c[1], k.zoo = c[2];
+    const Result r = run(k);
+    EXPECT_EQ(r.ate, c[3]) << c[0];
+    EXPECT_EQ(r.ato, c[4]) << c[0];
+  }
+}
+
+TEST(Lclos, ConductorAndDielectricPartsAdd) {
+  Coupler k;
+  const Result both = run(k);
+  k.tlos = 0.0f;
+  const Result conductor = run(k);
+  k = Coupler{};
+  k.res = 0.0f;
+  const Result dielectric = run(k);
+  EXPECT_EQ(both.ate, conductor.ate + dielectric.ate);
+  EXPECT_EQ(both.ato, conductor.ato + dielectric.ato);
+  EXPECT_GT(conductor.ato, conductor.ate);  // odd-mode currents crowd onto the facing edges
+  // Dielectric loss 27.3 er (eeff - 1) tan(delta) / ((er - 1) sqrt(eeff) lambda0), each mode
+  // with its own dispersive permittivity.
+  const LcEff1& e = dielectric.lceff1;
+  EXPECT_GT(e.effef, e.effof);
+  auto alpha = [&](float eeff) {
+    return 27.3 * double{k.er} * (double{eeff} - 1.0) * double{k.tlos} /
+           ((double{k.er} - 1.0) * std::sqrt(double{eeff}) * 11.802855 / double{k.f});
+  };
+  EXPECT_NEAR(dielectric.ate, alpha(e.effef), 1e-5 * alpha(e.effef));
+  EXPECT_NEAR(dielectric.ato, alpha(e.effof), 1e-5 * alpha(e.effof));
+}
+
+TEST(Lclos, FrequencyAndImpedanceScaling) {
+  // Far below dispersion the dielectric loss doubles with f; the smooth-conductor loss grows
+  // as sqrt(f); each mode's conductor loss is inversely proportional to its own impedance.
+  Coupler d;
+  d.res = 0.0f, d.f = 0.001f;
+  Coupler d2 = d;
+  d2.f = 0.002f;
+  Coupler c;
+  c.tlos = 0.0f, c.sr = 0.0f, c.f = 2.5f;
+  Coupler c4 = c;
+  c4.f = 10.0f;
+  Coupler ze = c, zo = c;
+  ze.zoe = 2.0f * c.zoe;
+  zo.zoo = 2.0f * c.zoo;
+  const Coupler pairs[][2] = {{d, d2}, {c, c4}, {c, ze}, {c, zo}};
+  const float ratio[][2] = {{2, 2}, {2, 2}, {0.5f, 1}, {1, 0.5f}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    const Result a = run(pairs[i][0]), b = run(pairs[i][1]);
+    EXPECT_NEAR(b.ate / a.ate, ratio[i][0], 1e-4f) << i;
+    EXPECT_NEAR(b.ato / a.ato, ratio[i][1], 1e-4f) << i;
+  }
+}
+
+TEST(Lclos, RoughnessRaisesTheSurfaceResistanceUpToTwofold) {
+  using cuplo::network::detail::surface_resistance;
+  const float res = 1.724e-6f / 2.54f;  // copper, ohm-inches
+  const float smooth = surface_resistance(10.0f, res, 0.0f);
+  EXPECT_NEAR(smooth, 0.02609f, 1e-5f);  // sqrt(pi f mu0 rho) at 10 GHz
+  EXPECT_EQ(smooth, std::sqrt(((10.0f * 3.1415927f) * 31.918581f) * res));  // factor exactly 1
+  const double delta = std::sqrt(double{res} / (std::numbers::pi * 10.0 * 31.918581));
+  EXPECT_NEAR(surface_resistance(10.0f, res, static_cast<float>(delta)) / smooth,
+              1.0 + 2.0 / std::numbers::pi * std::atan(1.4), 1e-5);
+  EXPECT_NEAR(surface_resistance(10.0f, res, 1e-2f) / smooth, 2.0f, 1e-5f);
+  Coupler k;
+  k.tlos = 0.0f, k.sr = 0.0f;
+  const Result plain = run(k);
+  k.sr = 1e-2f;
+  const Result rough = run(k);
+  EXPECT_NEAR(rough.ate / plain.ate, 2.0f, 1e-4f);
+  EXPECT_NEAR(rough.ato / plain.ato, 2.0f, 1e-4f);
+}
+
+TEST(Lclos, DivisionsByZeroGiveIeeeValues) {
+  Coupler k;
+  k.er = 1.0f, k.res = 0.0f;  // a loss tangent without a dielectric contrast
+  const Result air = run(k);
+  EXPECT_FALSE(std::isfinite(air.ate) || std::isfinite(air.ato));
+  k = Coupler{};
+  k.tlos = 0.0f, k.zoe = 0.0f, k.zoo = 0.0f;
+  const Result shorted = run(k);
+  EXPECT_TRUE(std::isinf(shorted.ate) && std::isinf(shorted.ato));
+}
+
+}  // namespace
