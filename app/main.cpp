@@ -19,6 +19,11 @@ class WorkingFolder : public cuplo::input::Files {
     if (!file->is_open()) return nullptr;
     return file;
   }
+  std::unique_ptr<std::ostream> open_append(const std::string& name) override {
+    auto file = std::make_unique<std::ofstream>(name, std::ios::binary | std::ios::app);
+    if (!file->is_open()) return nullptr;
+    return file;
+  }
 };
 
 cuplo::input::DateTime local_time() {

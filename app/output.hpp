@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "input/platform.hpp"
@@ -39,8 +40,10 @@ class Output {
 };
 
 // The storage file of the run. Opening the name already open changes nothing and writing
-// continues; a different name closes the open file and starts the new one, discarding any
-// earlier contents of a file of that name. All records are on disk when the run ends.
+// continues; a different name closes the open file and opens the new one. A file is started
+// afresh (any contents from before the run discarded) the first time the run opens it; a
+// name the run has written before is continued after its records, so that switching between
+// two names never loses a report. All records are on disk when the run ends.
 class StorageFile {
  public:
   explicit StorageFile(input::Files& files) : files_(files) {}
@@ -54,6 +57,7 @@ class StorageFile {
  private:
   input::Files& files_;
   std::string name_;
+  std::set<std::string> opened_;  // every name this run has written to
   std::unique_ptr<std::ostream> stream_;
   std::optional<text::Writer> writer_;
 };

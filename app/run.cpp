@@ -16,8 +16,10 @@ text::Writer& StorageFile::open(const std::string& name) {
   if (writer_ && name == name_) return *writer_;
   flush();
   writer_.reset();
-  stream_ = files_.open_write(name);
+  const bool continued = opened_.count(name) != 0;
+  stream_ = continued ? files_.open_append(name) : files_.open_write(name);
   if (!stream_) throw text::FatalError("Cannot open file " + name, storage_unit(name));
+  opened_.insert(name);
   name_ = name;
   writer_.emplace(*stream_, storage_unit(name));
   return *writer_;

@@ -23,6 +23,8 @@ class Files {
   virtual std::unique_ptr<std::istream> open_read(const std::string& name) = 0;
   // Opens for writing, discarding any earlier contents.
   virtual std::unique_ptr<std::ostream> open_write(const std::string& name) = 0;
+  // Opens for writing after the present contents.
+  virtual std::unique_ptr<std::ostream> open_append(const std::string& name) = 0;
 };
 
 }  // namespace cuplo::input

@@ -59,6 +59,12 @@ std::unique_ptr<std::ostream> MemoryFiles::open_write(const std::string& name) {
   return std::make_unique<SinkStream>(target, full.count(name) != 0);
 }
 
+std::unique_ptr<std::ostream> MemoryFiles::open_append(const std::string& name) {
+  if (locked.count(name) != 0) return nullptr;
+  written.insert(name);
+  return std::make_unique<SinkStream>(files[name], full.count(name) != 0);
+}
+
 Outcome run_dialogue(const std::string& answers, MemoryFiles& folder) {
   std::istringstream in(answers);
   std::ostringstream out;

@@ -24,6 +24,7 @@ class MemoryFiles : public input::Files {
 
   std::unique_ptr<std::istream> open_read(const std::string& name) override;
   std::unique_ptr<std::ostream> open_write(const std::string& name) override;
+  std::unique_ptr<std::ostream> open_append(const std::string& name) override;
 };
 
 struct Outcome {
