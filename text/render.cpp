@@ -54,30 +54,85 @@ int exact_fraction_digits(float value) {
 // and one slot in front for the carry of rounding.
 constexpr std::size_t kDigitBuffer = 1 + 39 + 1 + 149 + 2;
 
+// Fraction lengths for which the 24-bit significand times 10^d fits in 64 bits.
+constexpr std::int32_t kScaledDecimals = 12;
+constexpr std::array<std::uint64_t, kScaledDecimals + 1> kPowersOfTen = {
+    1u,        10u,        100u,        1000u,        10000u,        100000u,       1000000u,
+    10000000u, 100000000u, 1000000000u, 10000000000u, 100000000000u, 1000000000000u};
+
+// The magnitude of a finite float times 10^decimals, rounded to an integer with ties away
+// from zero, computed exactly: a float is m * 2^e, so |value| * 10^d = (m * 10^d) / 2^-e,
+// whose integer part is a shift and whose dropped fraction is one half or more exactly when
+// the first dropped decimal digit is 5 or more. False when the result does not fit in 64 bits
+// (more than 12 decimals, or a magnitude near 2^64 / 10^d); the caller then takes the long
+// road through the full decimal text.
+bool scaled_magnitude(float value, std::int32_t decimals, std::uint64_t& scaled) {
+  if (decimals > kScaledDecimals) return false;
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const std::uint32_t biased = (bits >> 23) & 0xFFu;
+  std::uint64_t mantissa = bits & 0x7FFFFFu;
+  int exponent = -149;
+  if (biased != 0) {
+    mantissa |= 0x800000u;
+    exponent = static_cast<int>(biased) - 150;
+  }
+  const std::uint64_t q = mantissa * kPowersOfTen[static_cast<std::size_t>(decimals)];
+  if (q == 0) {
+    scaled = 0;
+    return true;
+  }
+  if (exponent >= 0) {
+    if (std::bit_width(q) + exponent > 64) return false;
+    scaled = q << exponent;
+    return true;
+  }
+  const int shift = -exponent;
+  if (shift > 64) {
+    scaled = 0;  // q < 2^64 <= 2^(shift - 1): less than one half
+  } else if (shift == 64) {
+    scaled = q >> 63;  // one half or more rounds up to 1
+  } else {
+    scaled = q >> shift;
+    const std::uint64_t dropped = q & ((std::uint64_t{1} << shift) - 1);
+    if (dropped >= std::uint64_t{1} << (shift - 1)) ++scaled;
+  }
+  return true;
+}
+
 }  // namespace
 
-// Fw.d. The magnitude is rounded to d fraction digits on its exact decimal expansion, ties
-// away from zero: the exact digits come from a fixed conversion at a precision no smaller
-// than the float's own fraction length (the conversion then never rounds), and the first
-// dropped digit decides (5 or more rounds the magnitude up, a tie included). Library
-// rounding (printf, to_chars at precision d) would round exact ties to even instead.
-void render_real(std::string& out, float value, std::int32_t width, std::int32_t decimals) {
-  if (width <= 0) return;
-  if (decimals < 0) decimals = 0;  // Format never produces this; a direct caller may.
-  const bool negative = std::signbit(value);
-  if (std::isnan(value)) {
-    render_word(out, "NaN", width);
-    return;
-  }
-  if (std::isinf(value)) {
-    if (negative) {
-      render_word(out, width >= 9 ? "-Infinity" : "-Inf", width);
-    } else {
-      render_word(out, width >= 8 ? "Infinity" : "Inf", width);
-    }
-    return;
-  }
+namespace {
 
+// Lays out a rounded magnitude in a field of width characters: its integer digits (the
+// single digit 0 when the integer part is zero), then the fraction digits given and zeros
+// more zeros. The leading 0 is dropped when only that makes the field fit; asterisks fill a
+// field that even the short form overflows.
+void place_real(std::string& out, std::int32_t width, bool negative, std::string_view integer,
+                std::string_view fraction, std::int32_t zeros) {
+  const bool zero_integer = integer == "0";
+  const auto decimals = static_cast<std::int64_t>(fraction.size()) + zeros;
+  // Text length with the integer digits, and without the optional leading 0.
+  const std::int64_t full =
+      (negative ? 1 : 0) + static_cast<std::int64_t>(integer.size()) + 1 + decimals;
+  const std::int64_t shortest = zero_integer ? full - 1 : full;
+  if (shortest > width) {
+    fill_asterisks(out, width);
+    return;
+  }
+  const bool with_zero = !zero_integer || full <= width;
+  out.append(static_cast<std::size_t>(width - (with_zero ? full : shortest)), ' ');
+  if (negative) out += '-';
+  if (with_zero) out.append(integer);
+  out += '.';
+  out.append(fraction);
+  out.append(static_cast<std::size_t>(zeros), '0');
+}
+
+// The long road, for magnitudes and fraction lengths beyond 64-bit scaling: the exact
+// digits come from a fixed conversion at a precision no smaller than the float's own
+// fraction length (the conversion then never rounds), and the first dropped digit decides.
+void render_exact_text(std::string& out, float value, std::int32_t width, std::int32_t decimals,
+                       bool negative) {
   std::array<char, kDigitBuffer> buffer{};
   char* first = buffer.data() + 1;
   const int exact = exact_fraction_digits(value);
@@ -114,22 +169,54 @@ void render_real(std::string& out, float value, std::int32_t width, std::int32_t
       if (carry) *--first = '1';
     }
   }
-  const auto integer_digits = static_cast<std::int64_t>(point - first);
-  const bool zero_integer = integer_digits == 1 && *first == '0';
-  // Text length with the integer digits, and without the optional leading 0.
-  const std::int64_t full = (negative ? 1 : 0) + integer_digits + 1 + decimals;
-  const std::int64_t shortest = zero_integer ? full - 1 : full;
-  if (shortest > width) {
-    fill_asterisks(out, width);
+  const char* const fraction = kept > 0 ? point + 1 : point;
+  place_real(out, width, negative, std::string_view(first, static_cast<std::size_t>(point - first)),
+             std::string_view(fraction, static_cast<std::size_t>(kept)), decimals - kept);
+}
+
+}  // namespace
+
+// Fw.d. The magnitude is rounded to d fraction digits on its exact decimal expansion, ties
+// away from zero: 5 or more in the first dropped digit rounds the magnitude up, a tie
+// included. Library rounding (printf, to_chars at precision d) would round exact ties to even
+// instead. Report fields take the short road: the magnitude scaled by 10^d and rounded as
+// one 64-bit integer, whose digits are the field's digits.
+void render_real(std::string& out, float value, std::int32_t width, std::int32_t decimals) {
+  if (width <= 0) return;
+  if (decimals < 0) decimals = 0;  // Format never produces this; a direct caller may.
+  const bool negative = std::signbit(value);
+  if (std::isnan(value)) {
+    render_word(out, "NaN", width);
     return;
   }
-  const bool with_zero = !zero_integer || full <= width;
-  out.append(static_cast<std::size_t>(width - (with_zero ? full : shortest)), ' ');
-  if (negative) out += '-';
-  if (with_zero) out.append(first, point);
-  out += '.';
-  if (kept > 0) out.append(point + 1, static_cast<std::size_t>(kept));
-  out.append(static_cast<std::size_t>(decimals - kept), '0');
+  if (std::isinf(value)) {
+    if (negative) {
+      render_word(out, width >= 9 ? "-Infinity" : "-Inf", width);
+    } else {
+      render_word(out, width >= 8 ? "Infinity" : "Inf", width);
+    }
+    return;
+  }
+
+  std::uint64_t scaled = 0;
+  if (!scaled_magnitude(value, decimals, scaled)) {
+    render_exact_text(out, value, width, decimals, negative);
+    return;
+  }
+  // The digits of the scaled magnitude, written from the right and padded with zeros to at
+  // least d + 1 digits: the last d are the fraction, the rest the integer part.
+  std::array<char, 24> digits;  // 20 digits of a 64-bit value; 13 for d + 1 <= 13
+  char* const end = digits.data() + digits.size();
+  char* first = end;
+  do {
+    *--first = static_cast<char>('0' + scaled % 10);
+    scaled /= 10;
+  } while (scaled != 0);
+  const auto length = static_cast<std::int32_t>(end - first);
+  for (std::int32_t k = length; k <= decimals; ++k) *--first = '0';
+  char* const point = end - decimals;
+  place_real(out, width, negative, std::string_view(first, static_cast<std::size_t>(point - first)),
+             std::string_view(point, static_cast<std::size_t>(decimals)), 0);
 }
 
 void render_integer(std::string& out, std::int32_t value, std::int32_t width) {
