@@ -54,11 +54,37 @@ int exact_fraction_digits(float value) {
 // and one slot in front for the carry of rounding.
 constexpr std::size_t kDigitBuffer = 1 + 39 + 1 + 149 + 2;
 
+// Powers of ten that fit in 64 bits.
+constexpr std::array<std::uint64_t, 20> kPowersOfTen = {1u,
+                                                        10u,
+                                                        100u,
+                                                        1000u,
+                                                        10000u,
+                                                        100000u,
+                                                        1000000u,
+                                                        10000000u,
+                                                        100000000u,
+                                                        1000000000u,
+                                                        10000000000u,
+                                                        100000000000u,
+                                                        1000000000000u,
+                                                        10000000000000u,
+                                                        100000000000000u,
+                                                        1000000000000000u,
+                                                        10000000000000000u,
+                                                        100000000000000000u,
+                                                        1000000000000000000u,
+                                                        10000000000000000000u};
+
 // Fraction lengths for which the 24-bit significand times 10^d fits in 64 bits.
 constexpr std::int32_t kScaledDecimals = 12;
-constexpr std::array<std::uint64_t, kScaledDecimals + 1> kPowersOfTen = {
-    1u,        10u,        100u,        1000u,        10000u,        100000u,       1000000u,
-    10000000u, 100000000u, 1000000000u, 10000000000u, 100000000000u, 1000000000000u};
+
+// The number of decimal digits of x; none for 0.
+std::int32_t decimal_length(std::uint64_t x) {
+  std::int32_t n = 0;
+  while (n < 20 && x >= kPowersOfTen[static_cast<std::size_t>(n)]) ++n;
+  return n;
+}
 
 // The magnitude of a finite float times 10^decimals, rounded to an integer with ties away
 // from zero, computed exactly: a float is m * 2^e, so |value| * 10^d = (m * 10^d) / 2^-e,
@@ -120,12 +146,17 @@ void place_real(std::string& out, std::int32_t width, bool negative, std::string
     return;
   }
   const bool with_zero = !zero_integer || full <= width;
-  out.append(static_cast<std::size_t>(width - (with_zero ? full : shortest)), ' ');
-  if (negative) out += '-';
-  if (with_zero) out.append(integer);
-  out += '.';
-  out.append(fraction);
-  out.append(static_cast<std::size_t>(zeros), '0');
+  // The field is laid out in place: one append of blanks, then the text at its right end.
+  const std::size_t start = out.size();
+  out.append(static_cast<std::size_t>(width), ' ');
+  char* p = out.data() + start + (width - (with_zero ? full : shortest));
+  if (negative) *p++ = '-';
+  if (with_zero) {
+    for (const char c : integer) *p++ = c;
+  }
+  *p++ = '.';
+  for (const char c : fraction) *p++ = c;
+  for (std::int32_t k = 0; k < zeros; ++k) *p++ = '0';
 }
 
 // The long road, for magnitudes and fraction lengths beyond 64-bit scaling: the exact
@@ -203,20 +234,34 @@ void render_real(std::string& out, float value, std::int32_t width, std::int32_t
     render_exact_text(out, value, width, decimals, negative);
     return;
   }
-  // The digits of the scaled magnitude, written from the right and padded with zeros to at
-  // least d + 1 digits: the last d are the fraction, the rest the integer part.
-  std::array<char, 24> digits;  // 20 digits of a 64-bit value; 13 for d + 1 <= 13
-  char* const end = digits.data() + digits.size();
-  char* first = end;
-  do {
-    *--first = static_cast<char>('0' + scaled % 10);
+  // The field is laid out in place, right to left: the d fraction digits of the scaled
+  // magnitude, the point, its integer digits (0 when there are none), the sign.
+  const std::int32_t length = decimal_length(scaled);
+  const bool zero_integer = length <= decimals;
+  const std::int64_t integer_digits = zero_integer ? 1 : length - decimals;
+  // Text length with the integer digits, and without the optional leading 0.
+  const std::int64_t full = (negative ? 1 : 0) + integer_digits + 1 + decimals;
+  const std::int64_t shortest = zero_integer ? full - 1 : full;
+  if (shortest > width) {
+    fill_asterisks(out, width);
+    return;
+  }
+  const bool with_zero = !zero_integer || full <= width;
+  const std::size_t start = out.size();
+  out.append(static_cast<std::size_t>(width), ' ');
+  char* p = out.data() + start + width;
+  for (std::int32_t k = 0; k < decimals; ++k) {
+    *--p = static_cast<char>('0' + scaled % 10);
     scaled /= 10;
-  } while (scaled != 0);
-  const auto length = static_cast<std::int32_t>(end - first);
-  for (std::int32_t k = length; k <= decimals; ++k) *--first = '0';
-  char* const point = end - decimals;
-  place_real(out, width, negative, std::string_view(first, static_cast<std::size_t>(point - first)),
-             std::string_view(point, static_cast<std::size_t>(decimals)), 0);
+  }
+  *--p = '.';
+  if (with_zero) {
+    do {
+      *--p = static_cast<char>('0' + scaled % 10);
+      scaled /= 10;
+    } while (scaled != 0);
+  }
+  if (negative) *--p = '-';
 }
 
 void render_integer(std::string& out, std::int32_t value, std::int32_t width) {
