@@ -94,8 +94,10 @@ void cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& sur
     out.storage(kRule);
     dialogue.console.put(kRule);
     if (stored != nullptr) {
-      dialogue.console.put(kStoredNotice, {d.fn});
+      // The records reach the file before the notice says so: a device that refuses them
+      // (a full disk) ends the run without a claim that the output was stored.
       storage.flush();
+      dialogue.console.put(kStoredNotice, {d.fn});
     }
     dialogue.console.put(kOperationMenu);
     dialogue.console.prompt(kOperationPrompt);
