@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# End-to-end runs of the real program in a fresh working folder.
+#   end_to_end.sh CASE CUPLO DEFAULTS_FILE
+# Cases:
+#   storage_dev_full   storage asked under /dev/full: the write must fail with exit status 2
+#                      and a report on the error stream, never a silent success
+#   missing_defaults   no defaults file: exit status 2 and a report naming CuploDEMO.DEF
+#   storage_file       the same dialogue under an ordinary name: status 0 and the report in
+#                      the file (shows that the first case fails for the right reason)
+set -u
+case_name=$1
+cuplo=$2
+defaults=$3
+
+folder=$(mktemp -d)
+trap 'rm -rf "$folder"' EXIT
+cd "$folder" || exit 1
+
+fail() {
+  echo "FAIL ($case_name): $*" >&2
+  echo "--- stdout (tail)" >&2
+  tail -n 20 out.txt >&2
+  echo "--- stderr" >&2
+  cat err.txt >&2
+  exit 1
+}
+
+# Impedance analysis over the default widths, storage under the name given, then exit.
+answers() {
+  printf '1\n1\n1\n\n\n\n\n\n\n\n\n\n1\n%s\n3\n' "$1"
+}
+
+case $case_name in
+  storage_dev_full)
+    [ -c /dev/full ] || { echo "no /dev/full on this machine: skipped"; exit 77; }
+    cp "$defaults" CuploDEMO.DEF
+    answers /dev/full | "$cuplo" >out.txt 2>err.txt
+    status=$?
+    [ "$status" -eq 2 ] || fail "exit status $status, expected 2"
+    grep -q "Write failed" err.txt || fail "no write-failure report on the error stream"
+    grep -q "/dev/full" err.txt || fail "the report does not name /dev/full"
+    grep -q "Output data stored" out.txt && fail "the console claims the output was stored"
+    ;;
+  missing_defaults)
+    answers out.dat | "$cuplo" >out.txt 2>err.txt
+    status=$?
+    [ "$status" -eq 2 ] || fail "exit status $status, expected 2"
+    grep -q "CuploDEMO.DEF" err.txt || fail "the report does not name CuploDEMO.DEF"
+    grep -q "Program FUNCTION" out.txt && fail "a menu was shown without defaults"
+    ;;
+  storage_file)
+    cp "$defaults" CuploDEMO.DEF
+    answers report.txt | "$cuplo" >out.txt 2>err.txt
+    status=$?
+    [ "$status" -eq 0 ] || fail "exit status $status, expected 0"
+    [ -s err.txt ] && fail "error report after a clean run"
+    grep -q "Impedance Analysis" report.txt || fail "the storage file lacks the report"
+    cmp -s "$defaults" CuploDEMO.DEF || fail "the defaults file was changed"
+    ;;
+  *)
+    echo "unknown case $case_name" >&2
+    exit 1
+    ;;
+esac
+echo "ok ($case_name)"
