@@ -19,10 +19,10 @@ class Output {
   // storage is null when this pass stores nothing.
   Output(text::Writer& console, text::Writer* storage) : console_(console), storage_(storage) {}
 
-  // Console then storage.
+  // Console then storage; the record is rendered once and the same bytes go to both.
   void both(const text::Format& format, std::initializer_list<text::Arg> args = {}) {
     console_.put(format, args);
-    if (storage_ != nullptr) storage_->put(format, args);
+    if (storage_ != nullptr) storage_->put_bytes(console_.last());
   }
   void console(const text::Format& format, std::initializer_list<text::Arg> args = {}) {
     console_.put(format, args);

@@ -372,6 +372,10 @@ void Writer::prompt(const Format& format, std::initializer_list<Arg> args) {
   flush();
 }
 
+void Writer::put_bytes(std::string_view bytes) {
+  send(*os_, bytes, false, name_);
+}
+
 void Writer::flush() {
   send(*os_, {}, true, name_);
 }

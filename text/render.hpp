@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "text/format.hpp"
 
@@ -42,6 +43,10 @@ class Writer {
 
   void put(const Format& format, std::initializer_list<Arg> args = {});
   void prompt(const Format& format, std::initializer_list<Arg> args = {});
+  // The bytes of the statement last written by put or prompt.
+  std::string_view last() const { return buffer_; }
+  // Writes bytes rendered elsewhere, such as the statement another writer just wrote.
+  void put_bytes(std::string_view bytes);
   // Pushes buffered bytes to the device; a device that refuses them throws FatalError.
   void flush();
 

@@ -292,6 +292,26 @@ TEST(Writer, WritesRecordsAndPromptsFlush) {
   EXPECT_EQ(buffer.str(), "  7\r\n\r\n      Q = next\r\n> abc\r\n");
 }
 
+// A report record goes to the storage file as the very bytes the console got.
+TEST(Writer, LastStatementCopiedToASecondDestination) {
+  std::ostringstream console_stream;
+  std::ostringstream storage_stream;
+  Writer console(console_stream, "console");
+  Writer storage(storage_stream, "storage");
+  console.put(Format("(1X,F8.2,I3)"), {2.125f, 7});
+  EXPECT_EQ(console.last(), "     2.13  7\r\n");
+  storage.put_bytes(console.last());
+  console.prompt(Format("('Q = ')"));
+  EXPECT_EQ(console.last(), "Q = ");
+  storage.put_bytes(console.last());
+  EXPECT_EQ(storage_stream.str(), console_stream.str());
+
+  RefusingBuffer refusing;
+  std::ostream refused(&refusing);
+  Writer failing(refused, "storage out.dat");
+  expect_write_failure([&] { failing.put_bytes(console.last()); }, "storage out.dat");
+}
+
 TEST(Writer, FailedDeviceThrowsFatalErrorWithName) {
   RefusingBuffer refusing;
   std::ostream refused(&refusing);
