@@ -68,6 +68,9 @@ class Call {
   void frequency(const text::Format& prompt, float& member, float loaded);
   // A failed check: message, question; true when the user answers 1 (re-enter).
   bool reenter(const text::Format& message, const text::Format& question);
+  bool width_rejected(float w, std::int32_t target);    // W/H above 3
+  bool gap_rejected(float s, std::int32_t target);      // S below 2 T
+  bool spacing_rejected(float s, std::int32_t target);  // S/H above 8
   bool frequency_too_high(float f) const;
   bool width_sweep() const;
   bool spacing_sweep() const;

@@ -195,32 +195,40 @@ Call::Step Call::prompt_h() {
   return width_sweep() ? Step::wmin : Step::w;
 }
 
+// The three geometry checks. A failure records the prompt to return to after the re-entered
+// H or T before the question is asked; each returns true when the user re-enters.
+bool Call::width_rejected(float w, std::int32_t target) {
+  if (!(w / d_.h > kMaxWidthRatio)) return false;
+  ierror_ = target;
+  return reenter(kWidthMessage, kWidthQuestion);
+}
+
+bool Call::gap_rejected(float s, std::int32_t target) {
+  if (!(s < 2.0f * d_.t)) return false;
+  ierr_ = target;
+  return reenter(kThicknessMessage, kThicknessQuestion);
+}
+
+bool Call::spacing_rejected(float s, std::int32_t target) {
+  if (!(s / d_.h > kMaxSpacingRatio)) return false;
+  ierror_ = target;
+  return reenter(kSpacingMessage, kSpacingQuestion);
+}
+
 Call::Step Call::prompt_w() {
   value(kPromptW, d_.wdef, d_.wdefdef, width_ok);
-  if (d_.wdef / d_.h > kMaxWidthRatio) {
-    ierror_ = 1;
-    if (reenter(kWidthMessage, kWidthQuestion)) return Step::h;
-  }
-  return Step::t;
+  return width_rejected(d_.wdef, 1) ? Step::h : Step::t;
 }
 
 Call::Step Call::prompt_wmin() {
   value(kPromptWmin, d_.wmin, d_.wmindef, width_ok);
-  if (d_.wmin / d_.h > kMaxWidthRatio) {
-    ierror_ = 2;
-    if (reenter(kWidthMessage, kWidthQuestion)) return Step::h;
-  }
-  return Step::wmax;
+  return width_rejected(d_.wmin, 2) ? Step::h : Step::wmax;
 }
 
 Call::Step Call::prompt_wmax() {
   value(kPromptWmax, wmax_, d_.wmaxdef, positive);
   if (d_.wmin > wmax_) wmax_ = d_.wmin;
-  if (wmax_ / d_.h > kMaxWidthRatio) {
-    ierror_ = 3;
-    if (reenter(kWidthMessage, kWidthQuestion)) return Step::h;
-  }
-  return Step::wstep;
+  return width_rejected(wmax_, 3) ? Step::h : Step::wstep;
 }
 
 Call::Step Call::prompt_wstep() {
@@ -239,38 +247,22 @@ Call::Step Call::prompt_t() {
 
 Call::Step Call::prompt_s() {
   value(kPromptS, d_.sdef, d_.sdefdef, spacing_ok);
-  if (d_.sdef < 2.0f * d_.t) {
-    ierr_ = 1;
-    if (reenter(kThicknessMessage, kThicknessQuestion)) return Step::t;
-  }
-  if (d_.sdef / d_.h > kMaxSpacingRatio) {
-    ierror_ = 4;
-    if (reenter(kSpacingMessage, kSpacingQuestion)) return Step::h;
-  }
+  if (gap_rejected(d_.sdef, 1)) return Step::t;
+  if (spacing_rejected(d_.sdef, 4)) return Step::h;
   return d_.iop == 2 && d_.iop2a == 1 ? Step::conductor : Step::er;
 }
 
 Call::Step Call::prompt_smin() {
   value(kPromptSmin, d_.smin, d_.smindef, spacing_ok);
-  if (d_.smin < 2.0f * d_.t) {
-    ierr_ = 2;
-    if (reenter(kThicknessMessage, kThicknessQuestion)) return Step::t;
-  }
-  if (d_.smin / d_.h > kMaxSpacingRatio) {
-    ierror_ = 5;
-    if (reenter(kSpacingMessage, kSpacingQuestion)) return Step::h;
-  }
+  if (gap_rejected(d_.smin, 2)) return Step::t;
+  if (spacing_rejected(d_.smin, 5)) return Step::h;
   return Step::smax;
 }
 
 Call::Step Call::prompt_smax() {
   value(kPromptSmax, smax_, d_.smaxdef, positive);
   if (d_.smin > smax_) smax_ = d_.smin;
-  if (smax_ / d_.h > kMaxSpacingRatio) {
-    ierror_ = 6;
-    if (reenter(kSpacingMessage, kSpacingQuestion)) return Step::h;
-  }
-  return Step::sstep;
+  return spacing_rejected(smax_, 6) ? Step::h : Step::sstep;
 }
 
 Call::Step Call::prompt_sstep() {
