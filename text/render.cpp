@@ -108,7 +108,7 @@ bool scaled_magnitude(float value, std::int32_t decimals, std::uint64_t& scaled)
     return true;
   }
   if (exponent >= 0) {
-    if (std::bit_width(q) + exponent > 64) return false;
+    if (static_cast<int>(std::bit_width(q)) + exponent > 64) return false;
     scaled = q << exponent;
     return true;
   }
