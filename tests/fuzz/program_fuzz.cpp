@@ -13,7 +13,8 @@
 //
 // Checked on every input: the exit status is 0 or 2; status 2 comes with one error report
 // and status 0 with none; a run that ends with status 0 ends at the OPERATION prompt or
-// after a defaults-file message; every console line ends in CR LF.
+// after a defaults-file message; every console line ends in CR LF; the defaults file is
+// never written; a storage file holds whole records from a run banner on.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -35,6 +36,9 @@ constexpr std::string_view kShippedDefaults =
     "Cuplo defaults\n0.0002\n9.8\n10.0\n14.0\n6.0\n0.5\n0.025\n3.0\n0.115\n4\n2.44\n4.0\n"
     "50.0\n50.0\n0.002\n0.004\n0.001\n0.0005\n0.0002\n0.0015\n0.004\n0.001\n0.0005\n50.0\n"
     "120.91\n20.68\nCuplo.OUT\n";
+
+// The first two records of a run banner.
+const std::string kBannerStart = "\r\n      " + std::string(72, '-') + "\r\n";
 
 [[noreturn]] void fail(const char* what) {
   std::fputs(what, stderr);
@@ -85,6 +89,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               console.find("COUPLER default value data") != std::string::npos,
           "status 0 without the OPERATION prompt or a defaults-file message");
   }
+  // The program never writes its defaults file, and a storage file holds whole records,
+  // starting with a run banner.
+  check(folder.files.at(std::string(cuplo::input::kDefaultsName)) == defaults,
+        "the defaults file was changed");
+  for (const std::string& name : folder.written) {
+    const std::string& stored = folder.files.at(name);
+    if (stored.empty()) continue;
+    check(stored.rfind(kBannerStart, 0) == 0, "a storage file does not start with a run banner");
+    check(ends_with(stored, "\r\n"), "a storage file ends inside a record");
+  }
+
   const std::string& console = out.text();
   for (std::size_t at = console.find('\n'); at != std::string::npos;
        at = console.find('\n', at + 1)) {
