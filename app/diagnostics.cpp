@@ -22,9 +22,15 @@ const Format kCoupling("(20X,I1,'. Co =',F7.2,' dB')");
 const Format kImpedance("(20X,I1,'. Zo =',F7.2,' Ohms')");
 
 // A quantity passes only when it lies inside its range; a value that is not a number fails.
-bool at_most(float value, float limit) { return value <= limit; }
-bool at_least(float value, float limit) { return value >= limit; }
-bool within(float value, float low, float high) { return value >= low && value <= high; }
+bool at_most(float value, float limit) {
+  return value <= limit;
+}
+bool at_least(float value, float limit) {
+  return value >= limit;
+}
+bool within(float value, float low, float high) {
+  return value >= low && value <= high;
+}
 
 const char* operation_name(const input::DesignState& d) {
   if (d.ifunc == 2) return "Dimensional Synthesis";

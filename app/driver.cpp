@@ -13,7 +13,9 @@ using text::Format;
 const Format kRunBanner(
     "(/,6X,72(1H-),"
     "/,6X,'Cuplo (v. 1.0)',26X,'Date:',I2,'/',I2,'/',I4,' at ',I2,':',I2,':',I2,'Hours',"
-    "/,16X,'" + std::string(input::kMakerNotice) + "',"
+    "/,16X,'" +
+    std::string(input::kMakerNotice) +
+    "',"
     "/,16X,'RF/Microwave Computer-Aided Engineering Design Data For',"
     "/,16X,'     Microstrip Interdigitated (Cuplo) Couplers:',/)");
 const Format kRule("(6X,72(1H-))");
@@ -68,8 +70,8 @@ void cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& sur
   Work work;
 
   for (;;) {
-    input::lcinput(work.effc, work.effe, work.effo, work.fo, work.wte, work.wto, d,
-                   session.lceff1, session.msimp1, dialogue, surroundings);
+    input::lcinput(work.effc, work.effe, work.effo, work.fo, work.wte, work.wto, d, session.lceff1,
+                   session.msimp1, dialogue, surroundings);
     if (d.isel == -1) return;
 
     work.cc = d.ccdef;

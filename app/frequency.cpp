@@ -73,8 +73,8 @@ bool dispersive_values(Session& session, Work& work, float f) {
   const input::DesignState& d = session.state;
   const float h2 = d.h * 1000.0f;
   models::lcdis(work.effo, session.lceff1.effof, d.er, f, d.h, h2, d.ieoro, work.iflag, d.iop,
-                work.s, work.wte, work.wto, work.zoeap, work.zooap, session.lcdis1,
-                session.msimp1, session.mszo1);
+                work.s, work.wte, work.wto, work.zoeap, work.zooap, session.lcdis1, session.msimp1,
+                session.mszo1);
   if (work.iflag != 0) return false;
   models::lczo(work.cc, work.ko, d.n, work.zof, work.zoef, session.lcdis1.zoeapf, work.zoof,
                session.lcdis1.zooapf);
@@ -95,9 +95,9 @@ void four_port_response(Session& session, Work& work, Output& out) {
   const bool dispersive_ok = dispersive_values(session, work, work.fo);
   const models::LcEff1& e = session.lceff1;
 
-  const std::initializer_list<text::Arg> title = {
-      d.tlos, d.n, d.res1, d.h, d.sr1, d.iop, d.iop2a, work.w, d.rs, work.s, d.rl, d.l, d.er,
-      work.fo, d.t};
+  const std::initializer_list<text::Arg> title = {d.tlos, d.n,     d.res1, d.h,     d.sr1,
+                                                  d.iop,  d.iop2a, work.w, d.rs,    work.s,
+                                                  d.rl,   d.l,     d.er,   work.fo, d.t};
   out.console(kFourPortTitle, title);
   out.console(kBaselineHeading);
   out.console(kPermittivityHeads);
@@ -106,10 +106,10 @@ void four_port_response(Session& session, Work& work, Output& out) {
     diagnostics(session, work, out);
     return;
   }
-  const std::initializer_list<text::Arg> static_row = {
-      0.0f, work.effe, work.effo, work.effc, work.zoe, work.zoo, work.zo};
-  const std::initializer_list<text::Arg> dispersive_row = {
-      work.fo, e.effef, e.effof, e.effcf, work.zoef, work.zoof, work.zof};
+  const std::initializer_list<text::Arg> static_row = {0.0f,     work.effe, work.effo, work.effc,
+                                                       work.zoe, work.zoo,  work.zo};
+  const std::initializer_list<text::Arg> dispersive_row = {work.fo,   e.effef,   e.effof, e.effcf,
+                                                           work.zoef, work.zoof, work.zof};
   out.console(kPermittivityRow, static_row);
   out.console(kPermittivityRow, dispersive_row);
   out.console(kLeadIn);
@@ -151,8 +151,8 @@ void four_port_response(Session& session, Work& work, Output& out) {
       out.both(kQuadratureRow,
                {r.f, r.vswr, r.mag[1], r.mag[2], r.mag[3], r.phi, r.err, r.atot, r.loss});
     } else {
-      out.both(kMagnitudePhaseRow, {r.f, r.mag[0], r.ang[0], r.mag[1], r.ang[1], r.mag[2],
-                                    r.ang[2], r.mag[3], r.ang[3]});
+      out.both(kMagnitudePhaseRow, {r.f, r.mag[0], r.ang[0], r.mag[1], r.ang[1], r.mag[2], r.ang[2],
+                                    r.mag[3], r.ang[3]});
     }
   }
 }
@@ -162,8 +162,8 @@ void dispersion_table(Session& session, Work& work, Output& out) {
   common_start(session, work, out);
   session.lcfa1.f = 0.0f;
 
-  const std::initializer_list<text::Arg> title = {d.er,  work.s, d.h,     work.w,
-                                                  d.n,   d.iop,  d.iop2a, d.t};
+  const std::initializer_list<text::Arg> title = {d.er, work.s, d.h,     work.w,
+                                                  d.n,  d.iop,  d.iop2a, d.t};
   out.console(kDispersionTitle, title);
   out.console(kDispersionHeading);
   out.console(kPermittivityHeads);

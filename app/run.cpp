@@ -8,7 +8,9 @@
 namespace cuplo::app {
 namespace {
 
-std::string storage_unit(const std::string& name) { return "unit 3 (" + name + ")"; }
+std::string storage_unit(const std::string& name) {
+  return "unit 3 (" + name + ")";
+}
 
 }  // namespace
 

@@ -67,8 +67,7 @@ void static_permittivities(Session& session, Work& work, Output& out) {
 void static_synthesis(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
   models::lczoezoo(work.cc, d.n, work.zo, work.zoeap, work.zooap);
-  design::lcws(d.er, d.h, work.iflag, d.n, work.s, d.t, work.wte, work.wto, work.zoeap,
-               work.zooap);
+  design::lcws(d.er, d.h, work.iflag, d.n, work.s, d.t, work.wte, work.wto, work.zoeap, work.zooap);
   if (work.iflag == 0) {
     // A width search that does not converge is reported like a spacing search that leaves
     // its range.
@@ -89,8 +88,8 @@ void static_synthesis(Session& session, Work& work, Output& out) {
     analyse_static(session, work, out);
     static_permittivities(session, work, out);
     models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
-    out.console(kStaticCheck, {work.w, work.s, work.zo, work.zoe, work.zoo, work.ko, work.effe,
-                               work.effo});
+    out.console(kStaticCheck,
+                {work.w, work.s, work.zo, work.zoe, work.zoo, work.ko, work.effe, work.effo});
   } else {
     stored_title(session, out, kStaticHeads);
     out.storage(kStaticRow, row);
@@ -109,9 +108,15 @@ void dispersive_synthesis(Session& session, Work& work, Output& out) {
     diagnostics(session, work, out);
     return;
   }
-  const std::initializer_list<text::Arg> row = {
-      f, work.w, work.s, work.zo, work.zoe, work.zoo, work.ko, session.lceff1.effef,
-      session.lceff1.effof};
+  const std::initializer_list<text::Arg> row = {f,
+                                                work.w,
+                                                work.s,
+                                                work.zo,
+                                                work.zoe,
+                                                work.zoo,
+                                                work.ko,
+                                                session.lceff1.effef,
+                                                session.lceff1.effof};
   out.console(kDispersiveRow, row);
   if (d.istore == models::kVerificationCode) {
     analyse_static(session, work, out);

@@ -14,15 +14,39 @@ class Call {
  public:
   Call(float& effc, float& effe, float& effo, float& fo, float& wte, float& wto, DesignState& d,
        models::LcEff1& lceff1, models::MsImp1& msimp1, Dialogue& io, Surroundings& env)
-      : effc_(effc), effe_(effe), effo_(effo), fo_(fo), wte_(wte), wto_(wto), d_(d),
-        lceff1_(lceff1), msimp1_(msimp1), io_(io), env_(env) {}
+      : effc_(effc),
+        effe_(effe),
+        effo_(effo),
+        fo_(fo),
+        wte_(wte),
+        wto_(wto),
+        d_(d),
+        lceff1_(lceff1),
+        msimp1_(msimp1),
+        io_(io),
+        env_(env) {}
 
   void run();
 
  private:
   // The steps of the value prompts; each prompt function returns the step that follows it.
   enum class Step : std::uint8_t {
-    h, w, wmin, wmax, wstep, t, s, smin, smax, sstep, conductor, er, dltan, n, dispatch, done
+    h,
+    w,
+    wmin,
+    wmax,
+    wstep,
+    t,
+    s,
+    smin,
+    smax,
+    sstep,
+    conductor,
+    er,
+    dltan,
+    n,
+    dispatch,
+    done
   };
 
   // menus.cpp
@@ -32,8 +56,8 @@ class Call {
   void synthesis_menus();
   void format_menu();
   // Shows a menu whose member holds `preset` unless the rounded answer is 1 to `items`.
-  std::int32_t menu(const text::Format& records, const text::Format& question,
-                    std::int32_t preset, std::int32_t items);
+  std::int32_t menu(const text::Format& records, const text::Format& question, std::int32_t preset,
+                    std::int32_t items);
   // Writes a question and returns the answer rounded to the nearest integer.
   std::int32_t ask_integer(const text::Format& question);
 

@@ -33,8 +33,12 @@ struct NumericRecord {
   void (*store)(Loading& l, float v);
 };
 
-bool negative(const Loading&, float v) { return v < 0.0f; }
-bool not_positive(const Loading&, float v) { return v <= 0.0f; }
+bool negative(const Loading&, float v) {
+  return v < 0.0f;
+}
+bool not_positive(const Loading&, float v) {
+  return v <= 0.0f;
+}
 
 // The records 2 to 27 in file order.
 constexpr std::array<NumericRecord, 26> kRecords{{

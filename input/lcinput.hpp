@@ -33,7 +33,7 @@ struct Surroundings {
 // (0 first call, 1 new option, 2 recycle). Returns with isel = -1 after a faulty defaults file.
 // effc, effe, effo, fo, wte and wto belong to the driver and are kept by it between calls.
 void lcinput(float& effc, float& effe, float& effo, float& fo, float& wte, float& wto,
-             DesignState& state, models::LcEff1& lceff1, models::MsImp1& msimp1,
-             Dialogue& dialogue, Surroundings& surroundings);
+             DesignState& state, models::LcEff1& lceff1, models::MsImp1& msimp1, Dialogue& dialogue,
+             Surroundings& surroundings);
 
 }  // namespace cuplo::input

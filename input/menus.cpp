@@ -11,10 +11,9 @@ namespace {
 
 using text::Format;
 
-const Format kStartBanner(
-    "(///,16X,'" + std::string(kMakerNotice) +
-    "',/,16X,'   RF/Microwave Computer-Aided Engineering Software',"
-    "/,16X,'      Program: Cuplo (v. 1.0)   Date:',I2,'/',I2,'/',I4)");
+const Format kStartBanner("(///,16X,'" + std::string(kMakerNotice) +
+                          "',/,16X,'   RF/Microwave Computer-Aided Engineering Software',"
+                          "/,16X,'      Program: Cuplo (v. 1.0)   Date:',I2,'/',I2,'/',I4)");
 const Format kDescription(
     "(/,6X,'This program performs Impedance ANALYSIS, Dimensional SYNTHESIS and ',"
     "/,6X,'Frequency RESPONSE for Microstrip Interdigitated (Cuplo) Couplers.')");
@@ -162,6 +161,8 @@ void Call::synthesis_menus() {
   d_.iops = menu(kSynthesisSubMenu, kSynthesisSubPrompt, 1, 2);
 }
 
-void Call::format_menu() { d_.iop2b = menu(kFormatMenu, kFormatPrompt, 1, 2); }
+void Call::format_menu() {
+  d_.iop2b = menu(kFormatMenu, kFormatPrompt, 1, 2);
+}
 
 }  // namespace cuplo::input

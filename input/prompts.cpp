@@ -58,13 +58,11 @@ const Format kSynthesisZoo("(11X,'-Odd  Mode Impedance   (Zoo),Ohms =',F6.2)");
 const Format kWidthMessage(
     "(/,6X,'ERROR DETECTED: For W/H > 3.0, Coupler Impedance',' level is very low.')");
 const Format kWidthQuestion("(14X,'Analysis algorithms may fail. Enter 1 to re-enter H and W : ')");
-const Format kThicknessMessage(
-    "(/,6X,'ERROR DETECTED: Algorithm accuracy is compromised',' for')");
+const Format kThicknessMessage("(/,6X,'ERROR DETECTED: Algorithm accuracy is compromised',' for')");
 const Format kThicknessQuestion("(22X,'S < 2.0*T. Enter 1 to re-enter S and T : ')");
 const Format kSpacingMessage(
     "(/,6X,'ERROR DETECTED: Coupling is very loose for S/H >',' 8.0. Analysis')");
-const Format kSpacingQuestion(
-    "(18X,'algorithms may fail. Enter 1 to re-enter H and S : ')");
+const Format kSpacingQuestion("(18X,'algorithms may fail. Enter 1 to re-enter H and S : ')");
 const Format kErMessage(
     "(/,6X,'ERROR DETECTED: Substrates with Er > 20.0 may ','cause computational')");
 const Format kErQuestion("(22X,'difficulties. Enter 1 to re-enter Er : ')");
@@ -92,15 +90,25 @@ const Format kComputedCouplingQuestion(
     "(15X,'or Co > -1.5 dB. Enter 1 to re-enter Zoe and Zoo : ')");
 
 // Acceptance tests of the prompts.
-bool positive(float v) { return v > 0.0f; }
-bool nonzero(float v) { return v != 0.0f; }
-bool width_ok(float v) { return v >= 0.0001f; }
-bool spacing_ok(float v) { return v >= 0.00001f; }
-bool permittivity_ok(float v) { return v >= 1.0f; }
+bool positive(float v) {
+  return v > 0.0f;
+}
+bool nonzero(float v) {
+  return v != 0.0f;
+}
+bool width_ok(float v) {
+  return v >= 0.0001f;
+}
+bool spacing_ok(float v) {
+  return v >= 0.00001f;
+}
+bool permittivity_ok(float v) {
+  return v >= 1.0f;
+}
 
 // Plausibility limits of the design.
-constexpr float kMaxWidthRatio = 3.0f;     // W/H
-constexpr float kMaxSpacingRatio = 8.0f;   // S/H
+constexpr float kMaxWidthRatio = 3.0f;    // W/H
+constexpr float kMaxSpacingRatio = 8.0f;  // S/H
 constexpr float kMaxPermittivity = 20.0f;
 constexpr float kMaxFrequencyThickness = 25.0f;  // GHz times mm
 constexpr float kMinCoupling = 1.5f;             // dB, magnitude
@@ -111,7 +119,9 @@ std::int32_t sweep_count(float first, float last, float step) {
   return models::int_trunc((last - first) / step + 0.0001f);
 }
 
-bool coupling_implausible(float ko) { return ko < kMinCoupling || ko > kMaxCoupling; }
+bool coupling_implausible(float ko) {
+  return ko < kMinCoupling || ko > kMaxCoupling;
+}
 
 }  // namespace
 
@@ -150,29 +160,62 @@ bool Call::spacing_sweep() const {
   return (d_.iop == 1 && d_.iop1 == 2) || (d_.iop == 3 && d_.iop3 == 3);
 }
 
-bool Call::four_port() const { return d_.ifunc == 1 && d_.iop == 2 && d_.iop2a == 1; }
+bool Call::four_port() const {
+  return d_.ifunc == 1 && d_.iop == 2 && d_.iop2a == 1;
+}
 
 void Call::dimensional_data() {
   io_.console.put(kDimensionalHeader);
   Step step = Step::h;
   while (step != Step::done) {
     switch (step) {
-      case Step::h: step = prompt_h(); break;
-      case Step::w: step = prompt_w(); break;
-      case Step::wmin: step = prompt_wmin(); break;
-      case Step::wmax: step = prompt_wmax(); break;
-      case Step::wstep: step = prompt_wstep(); break;
-      case Step::t: step = prompt_t(); break;
-      case Step::s: step = prompt_s(); break;
-      case Step::smin: step = prompt_smin(); break;
-      case Step::smax: step = prompt_smax(); break;
-      case Step::sstep: step = prompt_sstep(); break;
-      case Step::conductor: step = conductor(); break;
-      case Step::er: step = prompt_er(); break;
-      case Step::dltan: step = prompt_dltan(); break;
-      case Step::n: step = prompt_n(); break;
-      case Step::dispatch: step = dispatch(); break;
-      case Step::done: break;
+      case Step::h:
+        step = prompt_h();
+        break;
+      case Step::w:
+        step = prompt_w();
+        break;
+      case Step::wmin:
+        step = prompt_wmin();
+        break;
+      case Step::wmax:
+        step = prompt_wmax();
+        break;
+      case Step::wstep:
+        step = prompt_wstep();
+        break;
+      case Step::t:
+        step = prompt_t();
+        break;
+      case Step::s:
+        step = prompt_s();
+        break;
+      case Step::smin:
+        step = prompt_smin();
+        break;
+      case Step::smax:
+        step = prompt_smax();
+        break;
+      case Step::sstep:
+        step = prompt_sstep();
+        break;
+      case Step::conductor:
+        step = conductor();
+        break;
+      case Step::er:
+        step = prompt_er();
+        break;
+      case Step::dltan:
+        step = prompt_dltan();
+        break;
+      case Step::n:
+        step = prompt_n();
+        break;
+      case Step::dispatch:
+        step = dispatch();
+        break;
+      case Step::done:
+        break;
     }
   }
 }
@@ -183,13 +226,20 @@ Call::Step Call::prompt_h() {
   const float temp = read_value(kPromptH);
   if (temp > 0.0f) d_.h = temp;
   switch (ierror_) {
-    case 1: return Step::w;
-    case 2: return Step::wmin;
-    case 3: return Step::wmax;
-    case 4: return Step::s;
-    case 5: return Step::smin;
-    case 6: return Step::smax;
-    default: break;
+    case 1:
+      return Step::w;
+    case 2:
+      return Step::wmin;
+    case 3:
+      return Step::wmax;
+    case 4:
+      return Step::s;
+    case 5:
+      return Step::smin;
+    case 6:
+      return Step::smax;
+    default:
+      break;
   }
   if (d_.ifunc == 2) return Step::t;
   return width_sweep() ? Step::wmin : Step::w;
@@ -308,7 +358,9 @@ Call::Step Call::prompt_n() {
   }
 }
 
-void Call::spot_frequency(const Format& prompt) { frequency(prompt, d_.fdef, d_.fdefdef); }
+void Call::spot_frequency(const Format& prompt) {
+  frequency(prompt, d_.fdef, d_.fdefdef);
+}
 
 Call::Step Call::dispatch() {
   if (d_.ifunc == 2) {

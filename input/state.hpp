@@ -14,8 +14,8 @@ inline const std::string kBlankName(kNameLength, ' ');
 struct DateTime {
   std::int32_t imon = 0;  // month 1 to 12
   std::int32_t iday = 0;
-  std::int32_t iyr = 0;   // four digits
-  std::int32_t ihr = 0;   // 0 to 23
+  std::int32_t iyr = 0;  // four digits
+  std::int32_t ihr = 0;  // 0 to 23
   std::int32_t imin = 0;
   std::int32_t isec = 0;
 };
@@ -28,7 +28,7 @@ struct DesignState {
   // blk2: main parameters and selections
   float ccdef = 0.0f;  // voltage coupling coefficient used by synthesis
   float er = 0.0f;
-  float fdef = 0.0f;   // spot frequency, GHz
+  float fdef = 0.0f;  // spot frequency, GHz
   float fmin = 0.0f;
   float fstep = 0.0f;
   float h = 0.0f;      // substrate height, inches
@@ -54,8 +54,8 @@ struct DesignState {
   float rs = 0.0f;
   float sdef = 0.0f;
   float smin = 0.0f;
-  float sr = 0.0f;    // roughness, inches
-  float sr1 = 0.0f;   // roughness as typed, micro-inches
+  float sr = 0.0f;   // roughness, inches
+  float sr1 = 0.0f;  // roughness as typed, micro-inches
   float sstep = 0.0f;
   float t = 0.0f;
 

@@ -26,7 +26,9 @@ const std::string kReplacementName = [] {
 }  // namespace
 
 // Taken once, at the first call: every banner of the run shows the same time.
-void Call::capture_date() { d_.datetime = env_.clock(); }
+void Call::capture_date() {
+  d_.datetime = env_.clock();
+}
 
 void Call::storage_question() {
   d_.istore = 0;

@@ -5,9 +5,9 @@
 namespace cuplo::models {
 
 inline constexpr float kPi = 3.1415927f;
-inline constexpr float kEta = 376.73047f;         // wave impedance of free space, ohms
-inline constexpr float kLightInchNs = 11.802855f; // speed of light, inches per nanosecond
-inline constexpr float kLightMs = 299792512.0f;   // speed of light, metres per second
+inline constexpr float kEta = 376.73047f;          // wave impedance of free space, ohms
+inline constexpr float kLightInchNs = 11.802855f;  // speed of light, inches per nanosecond
+inline constexpr float kLightMs = 299792512.0f;    // speed of light, metres per second
 inline constexpr float kDbPerNeper = 8.686f;
 inline constexpr float kMmPerInch = 25.4f;
 

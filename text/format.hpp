@@ -54,11 +54,11 @@ class Format {
 class Arg {
  public:
   enum class Kind : std::uint8_t { real, integer, chars };
-  Arg(float v) : kind_(Kind::real), real_(v) {}                // NOLINT(google-explicit-constructor)
-  Arg(std::int32_t v) : kind_(Kind::integer), integer_(v) {}   // NOLINT(google-explicit-constructor)
-  Arg(std::string_view v) : kind_(Kind::chars), chars_(v) {}   // NOLINT(google-explicit-constructor)
-  Arg(const std::string& v) : Arg(std::string_view(v)) {}      // NOLINT(google-explicit-constructor)
-  Arg(const char* v) : Arg(std::string_view(v)) {}             // NOLINT(google-explicit-constructor)
+  Arg(float v) : kind_(Kind::real), real_(v) {}               // NOLINT(google-explicit-constructor)
+  Arg(std::int32_t v) : kind_(Kind::integer), integer_(v) {}  // NOLINT(google-explicit-constructor)
+  Arg(std::string_view v) : kind_(Kind::chars), chars_(v) {}  // NOLINT(google-explicit-constructor)
+  Arg(const std::string& v) : Arg(std::string_view(v)) {}     // NOLINT(google-explicit-constructor)
+  Arg(const char* v) : Arg(std::string_view(v)) {}            // NOLINT(google-explicit-constructor)
   Arg(double) = delete;
 
   Kind kind() const { return kind_; }

@@ -29,8 +29,8 @@ class Reader {
  public:
   Reader(std::istream& in, std::string unit) : in_(&in), unit_(std::move(unit)) {}
 
-  float real();       // "Bad value during read" or "End of file"
-  std::string text(); // "End of file"
+  float real();        // "Bad value during read" or "End of file"
+  std::string text();  // "End of file"
 
  private:
   std::string next();

@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::set<std::string> kCaseFiles = {"answers", "CuploDEMO.DEF", "expected.out",
+const std::set<std::string> kCaseFiles = {"answers",      "CuploDEMO.DEF",   "expected.out",
                                           "expected.err", "expected.status", "about"};
 
 // The example dialogues mark the free maker-notice line of the banners with this text.
@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
   if (update) {
     spill(folder / "expected.out", outcome.console);
     if (!outcome.error.empty()) spill(folder / "expected.err", outcome.error);
-    if (outcome.status != 0) spill(folder / "expected.status", std::to_string(outcome.status) + "\n");
+    if (outcome.status != 0)
+      spill(folder / "expected.status", std::to_string(outcome.status) + "\n");
     for (const std::string& name : files.written) spill(folder / name, files.files[name]);
     std::cout << "updated " << folder << " (status " << outcome.status << ")\n";
     return 0;

@@ -43,7 +43,9 @@ class SinkStream : public std::ostream {
 
 }  // namespace
 
-input::DateTime fixed_time() { return {3, 7, 2026, 9, 5, 4}; }
+input::DateTime fixed_time() {
+  return {3, 7, 2026, 9, 5, 4};
+}
 
 std::unique_ptr<std::istream> MemoryFiles::open_read(const std::string& name) {
   const auto found = files.find(name);
