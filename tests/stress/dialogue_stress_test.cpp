@@ -111,7 +111,10 @@ DialogueRun run_one(std::uint64_t seed, const std::string& defaults,
     r.flooded = true;
     seen["outcome:console-budget"] += 1;
     if (!want.may_flood) why << "console budget spent without a huge sweep; ";
-    if (r.status != 2 || r.error.find("Write failed on unit 6") == std::string::npos) {
+    // The verification-mode prints of the models write to the console stream directly; their
+    // report names it "console output" rather than "unit 6 (console output)".
+    if (r.status != 2 || r.error.find("Write failed on ") == std::string::npos ||
+        r.error.find("console output") == std::string::npos) {
       why << "a refused console write did not end the run with status 2; ";
     }
   } else {
