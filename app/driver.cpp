@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/operations.hpp"
+#include "input/defaults.hpp"
 #include "models/numeric.hpp"
 
 namespace cuplo::app {
@@ -29,13 +30,6 @@ const Format kOperationPrompt("(6X,'OPERATION selected = ')");
 
 void run_banner(text::Writer& writer, const input::DateTime& t) {
   writer.put(kRunBanner, {t.imon, t.iday, t.iyr, t.ihr, t.imin, t.isec});
-}
-
-// The name under which the storage file is opened: trailing blanks are not part of it,
-// leading blanks are.
-std::string file_name(const std::string& fn) {
-  const std::size_t end = fn.find_last_not_of(' ');
-  return end == std::string::npos ? std::string() : fn.substr(0, end + 1);
 }
 
 void dispatch(Session& session, Work& work, Output& out) {
@@ -86,7 +80,7 @@ void cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& sur
     run_banner(dialogue.console, d.datetime);
     text::Writer* stored = nullptr;
     if (d.istore == 1) {
-      stored = &storage.open(file_name(d.fn));
+      stored = &storage.open(input::file_name(d.fn));
       run_banner(*stored, d.datetime);
     }
     Output out(dialogue.console, stored);

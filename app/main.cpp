@@ -1,5 +1,6 @@
 // Entry point: wires the real console, clock and files into the program.
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -18,6 +19,10 @@ class WorkingFolder : public cuplo::input::Files {
     auto file = std::make_unique<std::ofstream>(name, std::ios::binary | std::ios::trunc);
     if (!file->is_open()) return nullptr;
     return file;
+  }
+  bool same_file(const std::string& a, const std::string& b) override {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
   }
   std::unique_ptr<std::ostream> open_append(const std::string& name) override {
     auto file = std::make_unique<std::ofstream>(name, std::ios::binary | std::ios::app);

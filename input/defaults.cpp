@@ -92,6 +92,11 @@ bool is_protected_name(const std::string& name20) {
          name == padded("CuploDEMO.DEF");
 }
 
+std::string file_name(const std::string& name20) {
+  const std::size_t end = name20.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : name20.substr(0, end + 1);
+}
+
 std::optional<DefaultsFault> load_defaults(std::istream& file, DesignState& state, float& fo) {
   using Kind = DefaultsFault::Kind;
   std::string line;

@@ -22,4 +22,8 @@ std::optional<DefaultsFault> load_defaults(std::istream& file, DesignState& stat
 // True for the names the program must never write to: its own files.
 bool is_protected_name(const std::string& name20);
 
+// The name under which a 20-character name is opened: trailing blanks are not part of it,
+// leading blanks are.
+std::string file_name(const std::string& name20);
+
 }  // namespace cuplo::input

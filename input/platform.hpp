@@ -25,6 +25,9 @@ class Files {
   virtual std::unique_ptr<std::ostream> open_write(const std::string& name) = 0;
   // Opens for writing after the present contents.
   virtual std::unique_ptr<std::ostream> open_append(const std::string& name) = 0;
+  // True when both names reach the same existing file (another spelling of its path, a
+  // link).
+  virtual bool same_file(const std::string& a, const std::string& b) = 0;
 };
 
 }  // namespace cuplo::input

@@ -40,7 +40,11 @@ void Call::storage_question() {
   io_.console.prompt(kNamePrompt);
   const std::string fname = io_.answers.text();
   if (fname != kBlankName) d_.fn = fname;
-  if (is_protected_name(d_.fn)) d_.fn = kReplacementName;
+  // The defaults file is protected under any spelling of its name as well.
+  if (is_protected_name(d_.fn) ||
+      env_.files.same_file(file_name(d_.fn), std::string(kDefaultsName))) {
+    d_.fn = kReplacementName;
+  }
   d_.istore = 1;
 }
 

@@ -7,6 +7,8 @@
 #   missing_defaults   no defaults file: exit status 2 and a report naming CuploDEMO.DEF
 #   storage_file       the same dialogue under an ordinary name: status 0 and the report in
 #                      the file (shows that the first case fails for the right reason)
+#   defaults_spelled   storage asked under ./CuploDEMO.DEF: the defaults file stays as it was
+#                      and the report goes to Cuplo.DAT
 set -u
 case_name=$1
 cuplo=$2
@@ -56,6 +58,14 @@ case $case_name in
     [ -s err.txt ] && fail "error report after a clean run"
     grep -q "Impedance Analysis" report.txt || fail "the storage file lacks the report"
     cmp -s "$defaults" CuploDEMO.DEF || fail "the defaults file was changed"
+    ;;
+  defaults_spelled)
+    cp "$defaults" CuploDEMO.DEF
+    answers ./CuploDEMO.DEF | "$cuplo" >out.txt 2>err.txt
+    status=$?
+    [ "$status" -eq 0 ] || fail "exit status $status, expected 0"
+    cmp -s "$defaults" CuploDEMO.DEF || fail "the defaults file was overwritten"
+    grep -q "Impedance Analysis" Cuplo.DAT || fail "the report is not in Cuplo.DAT"
     ;;
   *)
     echo "unknown case $case_name" >&2

@@ -1,5 +1,6 @@
 #include "dialogue.hpp"
 
+#include <filesystem>
 #include <sstream>
 #include <streambuf>
 
@@ -65,6 +66,13 @@ std::unique_ptr<std::ostream> MemoryFiles::open_append(const std::string& name) 
   if (locked.count(name) != 0) return nullptr;
   written.insert(name);
   return std::make_unique<SinkStream>(files[name], full.count(name) != 0);
+}
+
+bool MemoryFiles::same_file(const std::string& a, const std::string& b) {
+  const auto normal = [](const std::string& name) {
+    return std::filesystem::path(name).lexically_normal();
+  };
+  return normal(a) == normal(b) && files.count(normal(a).string()) != 0;
 }
 
 Outcome run_dialogue(const std::string& answers, MemoryFiles& folder) {

@@ -25,6 +25,8 @@ class MemoryFiles : public input::Files {
   std::unique_ptr<std::istream> open_read(const std::string& name) override;
   std::unique_ptr<std::ostream> open_write(const std::string& name) override;
   std::unique_ptr<std::ostream> open_append(const std::string& name) override;
+  // Names are one file when their normal forms agree ("./a" and "a").
+  bool same_file(const std::string& a, const std::string& b) override;
 };
 
 struct Outcome {
