@@ -78,6 +78,7 @@ class Call {
   Step prompt_dltan();
   Step prompt_n();
   Step dispatch();
+  void static_permittivities();
   void entered_length();
   void frequency_range();
   void four_port_completion();

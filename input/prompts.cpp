@@ -387,6 +387,13 @@ Call::Step Call::dispatch() {
   return Step::done;
 }
 
+// Effective widths and static permittivities of the design, for the four-port paths.
+void Call::static_permittivities() {
+  models::lcwta(d_.er, d_.h, d_.sdef, d_.t, d_.wdef, wte_, wto_);
+  models::lcpv(effc_, effe_, effo_, d_.er, d_.h, d_.n, d_.sdef, d_.t, d_.wdef, wte_, wto_,
+               d_.istore, msimp1_, io_.console.stream());
+}
+
 // The centre frequency of an entered length: the frequency at which the length is a quarter
 // wavelength on the coupler.
 void Call::entered_length() {
@@ -395,9 +402,7 @@ void Call::entered_length() {
     value(kPromptL, d_.l, d_.ldef, positive);
     const float fnorm = 25.4f * d_.h * c / (4.0f * d_.l * std::sqrt(d_.er));
     if (fnorm > kMaxFrequencyThickness && reenter(kLengthMessage, kLengthQuestion)) continue;
-    models::lcwta(d_.er, d_.h, d_.sdef, d_.t, d_.wdef, wte_, wto_);
-    models::lcpv(effc_, effe_, effo_, d_.er, d_.h, d_.n, d_.sdef, d_.t, d_.wdef, wte_, wto_,
-                 d_.istore, msimp1_, io_.console.stream());
+    static_permittivities();
     design::msfsyn(effc_, effe_, effo_, d_.er, fo_, d_.h, d_.l, d_.sdef, wte_, wto_, lceff1_);
     io_.console.put(kCentreFrequency, {fo_});
     if (fo_ * d_.h * models::kMmPerInch > kMaxFrequencyThickness &&
@@ -422,9 +427,7 @@ void Call::frequency_range() {
 // The length of a coupler that is a quarter wavelength at the design centre frequency.
 void Call::four_port_completion() {
   frequency(kPromptFo, fo_, d_.fdefdef);
-  models::lcwta(d_.er, d_.h, d_.sdef, d_.t, d_.wdef, wte_, wto_);
-  models::lcpv(effc_, effe_, effo_, d_.er, d_.h, d_.n, d_.sdef, d_.t, d_.wdef, wte_, wto_,
-               d_.istore, msimp1_, io_.console.stream());
+  static_permittivities();
   models::lceff(effc_, effe_, effo_, d_.er, fo_, d_.h, d_.ieoro, d_.iop, d_.sdef, wte_, wto_,
                 lceff1_);
   const float c = models::kLightInchNs;
