@@ -23,6 +23,8 @@ LcFa1 run(const std::array<float, 10>& a) {
   return r;
 }
 
+// At f = 0 the coupled and isolated ports are floored and every phase is 0; a port-1 wave of
+// amplitude 1 caps the VSWR and floors the loss.
 TEST(Lcfa, ZeroFrequency) {
   const LcFa1 r = run({0, 0, 0, 6, 5, 0.3f, 50, 50, 120, 20});
   EXPECT_EQ(r.mag, (std::array<float, 4>{-999.9f, -999.999f, -999.9f, 0}));
@@ -32,21 +34,14 @@ TEST(Lcfa, ZeroFrequency) {
   EXPECT_EQ(r.vswr, 1.0f);
   EXPECT_EQ(r.atot, 0.0f);
   EXPECT_EQ(r.f, 0.0f);
-  // A mismatch puts the wave on ports 1 and 4: (rl - rs)/(rl + rs), 2 sqrt(rs rl)/(rl + rs).
-  for (const auto& [rs, rl, ang1] : {std::array<double, 3>{50, 75, 0}, {75, 50, 180}}) {
-    const LcFa1 m = run({0, 0, 0, 6, 6, 0.2f, float(rl), float(rs), 90, 30});
-    EXPECT_NEAR(m.mag[0], 20.0 * std::log10(std::fabs(rl - rs) / (rl + rs)), 1e-4);
-    EXPECT_NEAR(m.mag[3], 20.0 * std::log10(2.0 * std::sqrt(rs * rl) / (rl + rs)), 1e-5);
-    EXPECT_NEAR(m.ang[0], ang1, 1e-4);
-    EXPECT_NEAR(m.vswr, 1.5, 1e-5);
-    EXPECT_EQ(m.mag[1], -999.999f);
-  }
   // rl so large that port 1 reflects exactly everything: VSWR capped, loss floored.
   const LcFa1 open = run({0, 0, 0, 6, 6, 0.2f, 1e30f, 50, 100, 25});
   EXPECT_EQ(open.vswr, 99.999f);
   EXPECT_EQ(open.loss, -99.9999f);
 }
 
+// A lossless matched 3 dB coupler a quarter wave long: half the power at ports 2 and 4, in
+// quadrature, nothing at ports 1 and 3, no loss.
 TEST(Lcfa, IdealThreeDbQuarterWaveCoupler) {
   const float k = std::pow(10.0f, -3.0f / 20.0f);
   const float zoe = 50.0f * std::sqrt((1.0f + k) / (1.0f - k));
@@ -70,6 +65,8 @@ TEST(Lcfa, QuadraturePhaseReduction) {
   }
 }
 
+// Each mode a lossy line between the terminations, in double precision, the port waves its
+// even and odd sums.
 TEST(Lcfa, AgreesWithADoublePrecisionEvenOddAnalysis) {
   const std::array<float, 10> cases[] = {
       {9.45f, 0.21f, 0.35f, 7.8f, 5.98f, 0.12f, 50, 50, 47.55f, 11.89f},

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <sstream>
 #include <string>
 
@@ -44,8 +43,10 @@ Result run(const Coupler& c, std::int32_t istore = 0) {
   return r;
 }
 
+// Model calls of each part, counted through the verification-mode prints: five air evaluations
+// with a thickness and four without for the conductor part, three at er for the dielectric
+// part; f = 0, res = 0 and tlos = 0 each skip their part and leave lceff1 alone.
 TEST(Lclos, ModelCallsOfEachPart) {
-  // Five air evaluations with a thickness, four without; three at er for the dielectric part.
   const float res = Coupler{}.res, tlos = Coupler{}.tlos;
   const float cases[][5] = {{0, res, 0.0002f, tlos, 0},  {10, res, 0.0002f, 0, 5},
                             {10, res, 0, 0, 4},          {10, 0, 0.0002f, tlos, 3},
@@ -81,32 +82,10 @@ TEST(Lclos, ReferenceCoupler) {
   }
 }
 
-TEST(Lclos, ConductorAndDielectricPartsAdd) {
-  Coupler k;
-  const Result both = run(k);
-  k.tlos = 0.0f;
-  const Result conductor = run(k);
-  k = Coupler{};
-  k.res = 0.0f;
-  const Result dielectric = run(k);
-  EXPECT_EQ(both.ate, conductor.ate + dielectric.ate);
-  EXPECT_EQ(both.ato, conductor.ato + dielectric.ato);
-  EXPECT_GT(conductor.ato, conductor.ate);  // odd-mode currents crowd onto the facing edges
-  // Dielectric loss 27.3 er (eeff - 1) tan(delta) / ((er - 1) sqrt(eeff) lambda0), each mode
-  // with its own dispersive permittivity.
-  const LcEff1& e = dielectric.lceff1;
-  EXPECT_GT(e.effef, e.effof);
-  auto alpha = [&](float eeff) {
-    return 27.3 * double{k.er} * (double{eeff} - 1.0) * double{k.tlos} /
-           ((double{k.er} - 1.0) * std::sqrt(double{eeff}) * 11.802855 / double{k.f});
-  };
-  EXPECT_NEAR(dielectric.ate, alpha(e.effef), 1e-5 * alpha(e.effef));
-  EXPECT_NEAR(dielectric.ato, alpha(e.effof), 1e-5 * alpha(e.effof));
-}
-
+// Far below dispersion (fixed permittivities) the dielectric loss doubles with f; the
+// smooth-conductor loss grows as sqrt(f); each mode's conductor loss is inversely
+// proportional to its own impedance.
 TEST(Lclos, FrequencyAndImpedanceScaling) {
-  // Far below dispersion the dielectric loss doubles with f; the smooth-conductor loss grows
-  // as sqrt(f); each mode's conductor loss is inversely proportional to its own impedance.
   Coupler d;
   d.res = 0.0f, d.f = 0.001f;
   Coupler d2 = d;
@@ -133,17 +112,7 @@ TEST(Lclos, RoughnessRaisesTheSurfaceResistanceUpToTwofold) {
   const float smooth = surface_resistance(10.0f, res, 0.0f);
   EXPECT_NEAR(smooth, 0.02609f, 1e-5f);  // sqrt(pi f mu0 rho) at 10 GHz
   EXPECT_EQ(smooth, std::sqrt(((10.0f * 3.1415927f) * 31.918581f) * res));  // factor exactly 1
-  const double delta = std::sqrt(double{res} / (std::numbers::pi * 10.0 * 31.918581));
-  EXPECT_NEAR(surface_resistance(10.0f, res, static_cast<float>(delta)) / smooth,
-              1.0 + 2.0 / std::numbers::pi * std::atan(1.4), 1e-5);
   EXPECT_NEAR(surface_resistance(10.0f, res, 1e-2f) / smooth, 2.0f, 1e-5f);
-  Coupler k;
-  k.tlos = 0.0f, k.sr = 0.0f;
-  const Result plain = run(k);
-  k.sr = 1e-2f;
-  const Result rough = run(k);
-  EXPECT_NEAR(rough.ate / plain.ate, 2.0f, 1e-4f);
-  EXPECT_NEAR(rough.ato / plain.ato, 2.0f, 1e-4f);
 }
 
 TEST(Lclos, DivisionsByZeroGiveIeeeValues) {
