@@ -1,3 +1,5 @@
+// The accuracy-limit diagnostics: each limit at and just past its boundary, values that are
+// not numbers, and the numbering of several failures.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -57,11 +59,6 @@ Printed diagnose(const Values& v, bool storing = true) {
   Output out(console, storing ? &storage : nullptr);
   diagnostics(session, work, out);
   return {console_text.str(), storage_text.str(), d.i};
-}
-
-std::string heading(std::string_view name) {
-  return "               ERROR DETECTED: " + std::string(name) +
-         " terminated.\r\n                    Algorithm accuracy violated by:\r\n";
 }
 
 // Each limit at and just past its boundary; a value that is not a number never passes. The
@@ -135,33 +132,6 @@ TEST(Diagnostics, Limits) {
     EXPECT_EQ(printed.storage, printed.console) << what;
     EXPECT_EQ(printed.i, static_cast<std::int32_t>(row.lines.size())) << what;
   }
-}
-
-// The operation named in the heading, leading blanks included.
-TEST(Diagnostics, OperationNames) {
-  struct Row {
-    std::int32_t ifunc, iop;
-    std::string_view name;
-  };
-  const Row rows[] = {
-      {2, 1, "Dimensional Synthesis"}, {2, 2, "Dimensional Synthesis"},
-      {2, 3, "Dimensional Synthesis"}, {1, 2, "   Frequency Analysis"},
-      {1, 3, " Sensitivity Analysis"}, {1, 1, "   Impedance Analysis"},
-      {1, 0, "   Impedance Analysis"}, {0, 2, "   Frequency Analysis"},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(diagnose({.ifunc = row.ifunc, .iop = row.iop}).console, heading(row.name))
-        << row.ifunc << ' ' << row.iop;
-  }
-}
-
-// Without storage the block goes to the console alone.
-TEST(Diagnostics, ConsoleOnlyWithoutStorage) {
-  const Printed printed =
-      diagnose({.f = 10.0f, .h = 0.1f, .w = 0.1f, .s = 0.1f, .t = 0.0f, .ifunc = 1}, false);
-  EXPECT_EQ(printed.console, heading("   Impedance Analysis") + std::string(20, ' ') +
-                                 "1. F X H =   1.00 GHz-In. (Strong Dispersion)\r\n");
-  EXPECT_EQ(printed.storage, "");
 }
 
 }  // namespace

@@ -46,7 +46,6 @@ class DefaultsFile {
     records_.resize(k);
     return *this;
   }
-  std::size_t size() const { return records_.size(); }
   std::string text(std::string_view eol = "\r\n") const {
     std::string all;
     for (const std::string& record : records_) all += record + std::string(eol);
@@ -76,10 +75,6 @@ inline std::string impedance_pass(std::string_view suboption = "1") {
 // A run of the whole program with the shipped defaults file in an otherwise empty folder.
 inline Outcome talk(const std::string& answers) {
   return run_dialogue(answers, DefaultsFile().text());
-}
-
-inline bool ends_with(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
 inline std::size_t count(std::string_view text, std::string_view part) {
