@@ -12,12 +12,40 @@
 #include "design/design.hpp"
 #include "models/constants.hpp"
 #include "models/coupled.hpp"
-#include "tests/design/chain.hpp"
 
 namespace cuplo::design {
 namespace {
 
 constexpr float kEr = 9.8f, kH = 0.025f, kT = 0.0002f;
+
+// The analysis chain of the impedance report, for re-analysing synthesized dimensions.
+struct Coupler {
+  float zo = 0.0f, ko = 0.0f, zoe = 0.0f, zoo = 0.0f;  // ko: coupling, dB
+  std::int32_t iflag = 0;
+};
+
+// Static N-strip values when f = 0 (lcwta, lcimp, lczo); otherwise the dispersive values
+// through lcpv, lceff, lcdis and lczo at f.
+Coupler analyse(float er, float f, float h, std::int32_t n, float s, float t, float w) {
+  models::MsImp1 msimp1;
+  models::MsZo1 mszo1;
+  models::LcEff1 lceff1;
+  models::LcDis1 lcdis1;
+  std::ostringstream console;
+  Coupler c;
+  float wte = 0.0f, wto = 0.0f, zoeap = 0.0f, zooap = 0.0f, cc = 0.0f;
+  models::lcwta(er, h, s, t, w, wte, wto);
+  models::lcimp(er, h, 1, c.iflag, 0, n, s, wte, wto, zoeap, zooap, msimp1, console);
+  models::lczo(cc, c.ko, n, c.zo, c.zoe, zoeap, c.zoo, zooap);
+  if (f == 0.0f) return c;
+  float effc = 0.0f, effe = 0.0f, effo = 0.0f;
+  models::lcpv(effc, effe, effo, er, h, n, s, t, w, wte, wto, 0, msimp1, console);
+  models::lceff(effc, effe, effo, er, f, h, 1, 2, s, wte, wto, lceff1);
+  models::lcdis(effo, lceff1.effof, er, f, h, h * 1000.0f, 1, c.iflag, 2, s, wte, wto, zoeap, zooap,
+                lcdis1, msimp1, mszo1);
+  models::lczo(cc, c.ko, n, c.zo, c.zoe, lcdis1.zoeapf, c.zoo, lcdis1.zooapf);
+  return c;
+}
 
 // Wanted coupler values from Zo and the coupling in dB (a positive number here).
 struct Target {
@@ -103,13 +131,13 @@ TEST(Synthesis, RoundTrip) {
         const Target wanted = target(zo, db);
         const Synthesis x = synthesize_static(wanted, n);
         ASSERT_EQ(x.iflag, 0) << zo << " " << db << " " << n;
-        const testing::Coupler a = testing::analyse(kEr, 0.0f, kH, n, x.s, kT, x.w);
+        const Coupler a = analyse(kEr, 0.0f, kH, n, x.s, kT, x.w);
         static_zo = std::max(static_zo, std::fabs(a.zo - zo));
         static_db = std::max(static_db, std::fabs(a.ko + db));
 
         const Synthesis r = synthesize(wanted, 10.0f, n);
         ASSERT_EQ(r.iflag, 0) << zo << " " << db << " " << n;
-        const testing::Coupler d = testing::analyse(kEr, 10.0f, kH, n, r.s, kT, r.w);
+        const Coupler d = analyse(kEr, 10.0f, kH, n, r.s, kT, r.w);
         disp_zo = std::max(disp_zo, std::fabs(d.zo - zo));
         disp_db = std::max(disp_db, std::fabs(d.ko + db));
       }
@@ -174,7 +202,7 @@ TEST(Lcsen, OneSidedDifference) {
   for (const float f : {0.0f, 10.0f}) {
     const Geometry g;
     const Sen r = run(g, f, 1, 2);
-    const testing::Coupler base = testing::analyse(g.er, f, g.h, 4, g.s, g.t, g.w);
+    const Coupler base = analyse(g.er, f, g.h, 4, g.s, g.t, g.w);
     EXPECT_EQ(r.zoef, base.zoe);
     EXPECT_EQ(r.zoof, base.zoo);
     float Geometry::*const values[] = {&Geometry::er, &Geometry::h, &Geometry::s, &Geometry::t,
@@ -184,7 +212,7 @@ TEST(Lcsen, OneSidedDifference) {
     for (int k = 0; k < 5; ++k) {
       Geometry p = g;
       p.*values[k] = g.*values[k] * 1.001f;
-      const testing::Coupler a = testing::analyse(p.er, f, p.h, 4, p.s, p.t, p.w);
+      const Coupler a = analyse(p.er, f, p.h, 4, p.s, p.t, p.w);
       const float v = g.*values[k], vp = p.*values[k];
       EXPECT_NEAR(se[k], ((a.zoe - base.zoe) * v) / ((vp - v) * base.zoe), 1e-4f) << f << k;
       EXPECT_NEAR(so[k], ((a.zoo - base.zoo) * v) / ((vp - v) * base.zoo), 1e-4f) << f << k;
