@@ -64,7 +64,8 @@ TEST(Render, RealFields) {
   const Case narrow[] = {{0.5f, 3, 0, " 1."}, {0.0f, 4, 2, "0.00"}, {0.0f, 3, 2, ".00"},
                          {0.0f, 2, 2, "**"},  {0.4f, 1, 0, "."},    {0.96f, 3, 1, "1.0"},
                          {0.96f, 2, 1, "**"}, {kNaN, 2, 1, "**"},   {kNaN, 3, 1, "NaN"},
-                         {kInf, 2, 1, "**"},  {kInf, 3, 1, "Inf"},  {-kInf, 3, 1, "***"}};
+                         {kInf, 2, 1, "**"},  {-kInf, 2, 1, "**"},  {kNaN, 4, 1, " NaN"},
+                         {kInf, 3, 1, "Inf"}, {-kInf, 3, 1, "***"}};
   for (const std::span<const Case> table :
        {std::span<const Case>(cases), std::span<const Case>(narrow)}) {
     for (const Case& c : table) {
