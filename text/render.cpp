@@ -33,20 +33,26 @@ void render_word(std::string& out, std::string_view word, std::int32_t width) {
   out.append(word);
 }
 
-// The number of decimal fraction digits of a float's exact value. A finite float is
-// m * 2^e with m odd (or zero); for e < 0 its decimal expansion has exactly -e fraction
-// digits (at most 149, for the smallest subnormal).
-int exact_fraction_digits(float value) {
+// A finite float's magnitude as m * 2^e with an integer significand m.
+struct Binary {
+  std::uint32_t mantissa;
+  int exponent;
+};
+
+Binary binary(float value) {
   const auto bits = std::bit_cast<std::uint32_t>(value);
   const std::uint32_t biased = (bits >> 23) & 0xFFu;
-  std::uint32_t mantissa = bits & 0x7FFFFFu;
-  int exponent = -149;
-  if (biased != 0) {
-    mantissa |= 0x800000u;
-    exponent = static_cast<int>(biased) - 150;
-  }
-  if (mantissa == 0) return 0;
-  exponent += std::countr_zero(mantissa);
+  const std::uint32_t fraction = bits & 0x7FFFFFu;
+  if (biased == 0) return {fraction, -149};  // subnormal
+  return {fraction | 0x800000u, static_cast<int>(biased) - 150};
+}
+
+// The number of decimal fraction digits of a float's exact value. With m odd (or zero), an
+// exponent e < 0 gives exactly -e fraction digits (at most 149, for the smallest subnormal).
+int exact_fraction_digits(float value) {
+  const Binary b = binary(value);
+  if (b.mantissa == 0) return 0;
+  const int exponent = b.exponent + std::countr_zero(b.mantissa);
   return exponent < 0 ? -exponent : 0;
 }
 
@@ -94,15 +100,9 @@ std::int32_t decimal_length(std::uint64_t x) {
 // road through the full decimal text.
 bool scaled_magnitude(float value, std::int32_t decimals, std::uint64_t& scaled) {
   if (decimals > kScaledDecimals) return false;
-  const auto bits = std::bit_cast<std::uint32_t>(value);
-  const std::uint32_t biased = (bits >> 23) & 0xFFu;
-  std::uint64_t mantissa = bits & 0x7FFFFFu;
-  int exponent = -149;
-  if (biased != 0) {
-    mantissa |= 0x800000u;
-    exponent = static_cast<int>(biased) - 150;
-  }
-  const std::uint64_t q = mantissa * kPowersOfTen[static_cast<std::size_t>(decimals)];
+  const auto [mantissa, exponent] = binary(value);
+  const std::uint64_t q =
+      std::uint64_t{mantissa} * kPowersOfTen[static_cast<std::size_t>(decimals)];
   if (q == 0) {
     scaled = 0;
     return true;
@@ -124,10 +124,6 @@ bool scaled_magnitude(float value, std::int32_t decimals, std::uint64_t& scaled)
   }
   return true;
 }
-
-}  // namespace
-
-namespace {
 
 // Lays out a rounded magnitude in a field of width characters: its integer digits (the
 // single digit 0 when the integer part is zero), then the fraction digits given and zeros
