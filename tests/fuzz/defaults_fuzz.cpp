@@ -10,18 +10,8 @@
 #include <sstream>
 #include <string>
 
+#include "check.hpp"
 #include "input/defaults.hpp"
-
-namespace {
-
-void check(bool ok, const char* what) {
-  if (ok) return;
-  std::fputs(what, stderr);
-  std::fputc('\n', stderr);
-  std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::istringstream file{std::string(reinterpret_cast<const char*>(data), size)};

@@ -12,19 +12,9 @@
 #include <string>
 #include <string_view>
 
+#include "check.hpp"
 #include "text/fatal.hpp"
 #include "text/reader.hpp"
-
-namespace {
-
-void check(bool ok, const char* what) {
-  if (ok) return;
-  std::fputs(what, stderr);
-  std::fputc('\n', stderr);
-  std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace cuplo::text;
