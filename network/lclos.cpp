@@ -122,17 +122,12 @@ void lclos(float& ate, float& ato, float er, float f, float h, std::int32_t n, f
       float zoeap = 0.0f;
       float zooap = 0.0f;
       models::lcimp(er, h, kIeoro, iflag, istore, n, s, wte, wto, zoeap, zooap, msimp1, console);
-      // Design decision: the static N-strip impedances formed here stay local and never
-      // replace the caller's zoe and zoo. The caller hands the same impedances on to the
-      // four-port response, which must use the dispersive values computed for this
-      // frequency; letting a non-zero loss tangent swap them for static ones would change
-      // the response for a reason that has nothing to do with loss.
-      float cc = 0.0f;
-      float ko = 0.0f;
-      float zo = 0.0f;
-      float zoestatic = 0.0f;
-      float zoostatic = 0.0f;
-      models::lczo(cc, ko, n, zo, zoestatic, zoeap, zoostatic, zooap);
+      // Design decision: the static N-strip impedances of these pair values never replace the
+      // caller's zoe and zoo. The caller hands the same impedances on to the four-port
+      // response, which must use the dispersive values computed for this frequency; letting a
+      // non-zero loss tangent swap them for static ones would change the response for a
+      // reason that has nothing to do with loss. Nothing else uses them, so they are not
+      // formed; lcimp stays for its verification-mode prints.
 
       float effc = 0.0f;
       float effe = 0.0f;
