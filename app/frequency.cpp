@@ -67,32 +67,12 @@ void common_start(Session& session, Work& work, Output& out) {
   models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
 }
 
-// Dispersive permittivities, pair impedances and coupler impedances at f; false when a model
-// leaves its range of accuracy.
-bool dispersive_values(Session& session, Work& work, float f) {
-  const input::DesignState& d = session.state;
-  const float h2 = d.h * 1000.0f;
-  models::lcdis(work.effo, session.lceff1.effof, d.er, f, d.h, h2, d.ieoro, work.iflag, d.iop,
-                work.s, work.wte, work.wto, work.zoeap, work.zooap, session.lcdis1, session.msimp1,
-                session.mszo1);
-  if (work.iflag != 0) return false;
-  models::lczo(work.cc, work.ko, d.n, work.zof, work.zoef, session.lcdis1.zoeapf, work.zoof,
-               session.lcdis1.zooapf);
-  return true;
-}
-
-void lceff_at(Session& session, Work& work, float f) {
-  const input::DesignState& d = session.state;
-  models::lceff(work.effc, work.effe, work.effo, d.er, f, d.h, d.ieoro, d.iop, work.s, work.wte,
-                work.wto, session.lceff1);
-}
-
 }  // namespace
 
 void four_port_response(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
   common_start(session, work, out);
-  const bool dispersive_ok = dispersive_values(session, work, work.fo);
+  const bool dispersive_ok = dispersive_impedances(session, work, work.fo, work.ko);
   const models::LcEff1& e = session.lceff1;
 
   const std::initializer_list<text::Arg> title = {d.tlos, d.n,     d.res1, d.h,     d.sr1,
@@ -136,8 +116,8 @@ void four_port_response(Session& session, Work& work, Output& out) {
   for (std::int64_t ii = 0; ii <= d.i; ++ii) {
     r.f = sweep_value(d.fmin, ii, d.fstep);
     if (!verifying) {
-      lceff_at(session, work, r.f);
-      if (!dispersive_values(session, work, r.f)) {
+      dispersive_permittivities(session, work, r.f);
+      if (!dispersive_impedances(session, work, r.f, work.ko)) {
         diagnostics(session, work, out);
         return;
       }
@@ -184,8 +164,8 @@ void dispersion_table(Session& session, Work& work, Output& out) {
   for (std::int64_t ii = 0; ii <= d.i; ++ii) {
     const float f = sweep_value(d.fmin, ii, d.fstep);
     session.lcfa1.f = f;
-    lceff_at(session, work, f);
-    if (!dispersive_values(session, work, f)) {
+    dispersive_permittivities(session, work, f);
+    if (!dispersive_impedances(session, work, f, work.ko)) {
       diagnostics(session, work, out);
       return;
     }

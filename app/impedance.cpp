@@ -42,18 +42,11 @@ void impedance_analysis(Session& session, Work& work, Output& out) {
     models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
     models::lcpv(work.effc, work.effe, work.effo, d.er, d.h, d.n, work.s, d.t, work.w, work.wte,
                  work.wto, d.istore, session.msimp1, out.console_stream());
-    models::lceff(work.effc, work.effe, work.effo, d.er, f, d.h, d.ieoro, d.iop, work.s, work.wte,
-                  work.wto, session.lceff1);
-    const float h2 = d.h * 1000.0f;
-    models::lcdis(work.effo, session.lceff1.effof, d.er, f, d.h, h2, d.ieoro, work.iflag, d.iop,
-                  work.s, work.wte, work.wto, work.zoeap, work.zooap, session.lcdis1,
-                  session.msimp1, session.mszo1);
-    if (work.iflag != 0) {
+    dispersive_permittivities(session, work, f);
+    if (!dispersive_impedances(session, work, f, work.kof)) {
       diagnostics(session, work, out);
       return;
     }
-    models::lczo(work.cc, work.kof, d.n, work.zof, work.zoef, session.lcdis1.zoeapf, work.zoof,
-                 session.lcdis1.zooapf);
     out.both(kRow, {work.w, work.s, work.zof, work.zoef, work.zoof, work.kof, session.lceff1.effef,
                     session.lceff1.effof});
   }

@@ -30,7 +30,6 @@ class Output {
   void storage(const text::Format& format, std::initializer_list<text::Arg> args = {}) {
     if (storage_ != nullptr) storage_->put(format, args);
   }
-  bool storing() const { return storage_ != nullptr; }
   // The console stream, for the verification-mode prints of the models.
   std::ostream& console_stream() { return console_.stream(); }
 

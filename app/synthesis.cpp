@@ -122,8 +122,7 @@ void dispersive_synthesis(Session& session, Work& work, Output& out) {
     analyse_static(session, work, out);
     models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
     static_permittivities(session, work, out);
-    models::lceff(work.effc, work.effe, work.effo, d.er, f, d.h, d.ieoro, d.iop, work.s, work.wte,
-                  work.wto, session.lceff1);
+    dispersive_permittivities(session, work, f);
     const float h2 = d.h * 1000.0f;
     models::lcdis(work.effo, session.lceff1.effof, d.er, f, d.h, h2, d.ieoro, work.iflag, d.iop,
                   work.s, work.wte, work.wto, work.zoeap, work.zooap, session.lcdis1,
