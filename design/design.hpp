@@ -38,9 +38,14 @@ void lcsyn(float& cc, float er, float f, float h, std::int32_t& iflag, std::int3
            models::MsZo1& mszo1, std::ostream& console);
 
 // Centre frequency at which a coupler of length l is a quarter wavelength long; lceff1 holds
-// the dispersive permittivities at the returned f.
-void msfsyn(float effc, float effe, float effo, float er, float& f, float h, float l, float s,
+// the dispersive permittivities at the returned f. False when the search reaches its bound
+// without matching l; f is then the last trial frequency.
+bool msfsyn(float effc, float effe, float effo, float er, float& f, float h, float l, float s,
             float wte, float wto, models::LcEff1& lceff1);
+
+// The length of a coupler that is a quarter wavelength at fo GHz on the coupler effective
+// permittivity effcf at fo, inches.
+float quarter_wave_length(float fo, float effcf);
 
 // Normalized sensitivities of the dispersive coupler impedances; zoef and zoof are the
 // impedances at the given values.

@@ -32,7 +32,7 @@ struct MsfsynTrace {
   float second_f = 0.0f;
 };
 
-void msfsyn_traced(float effc, float effe, float effo, float er, float& f, float h, float l,
+bool msfsyn_traced(float effc, float effe, float effo, float er, float& f, float h, float l,
                    float s, float wte, float wto, models::LcEff1& lceff1, MsfsynTrace& trace);
 
 }  // namespace cuplo::design::detail

@@ -22,7 +22,7 @@ constexpr std::int32_t kMaxTrials = 1000;
 
 namespace detail {
 
-void msfsyn_traced(float effc, float effe, float effo, float er, float& f, float h, float l,
+bool msfsyn_traced(float effc, float effe, float effo, float er, float& f, float h, float l,
                    float s, float wte, float wto, models::LcEff1& lceff1, MsfsynTrace& trace) {
   const float c = models::kLightInchNs;
   constexpr std::int32_t ieoro = 2;
@@ -39,8 +39,8 @@ void msfsyn_traced(float effc, float effe, float effo, float er, float& f, float
     if (trace.trials == 2) trace.second_f = f;
     const float ltest = c / ((f * 4.0f) * std::sqrt(lceff1.effcf));
     zero = (ltest - l) * (1.0f / l);
-    if (std::fabs(zero) < 0.0001f) return;
-    if (trace.trials == kMaxTrials) return;
+    if (std::fabs(zero) < 0.0001f) return true;
+    if (trace.trials == kMaxTrials) return false;
     if (!(zero1 / zero > 0.0f)) {
       // The quarter wavelength passed through l: back to the previous trial, half the step.
       f = f - deltaf;
@@ -52,10 +52,15 @@ void msfsyn_traced(float effc, float effe, float effo, float er, float& f, float
 
 }  // namespace detail
 
-void msfsyn(float effc, float effe, float effo, float er, float& f, float h, float l, float s,
+bool msfsyn(float effc, float effe, float effo, float er, float& f, float h, float l, float s,
             float wte, float wto, models::LcEff1& lceff1) {
   detail::MsfsynTrace trace;
-  detail::msfsyn_traced(effc, effe, effo, er, f, h, l, s, wte, wto, lceff1, trace);
+  return detail::msfsyn_traced(effc, effe, effo, er, f, h, l, s, wte, wto, lceff1, trace);
+}
+
+float quarter_wave_length(float fo, float effcf) {
+  const float c = models::kLightInchNs;
+  return c / (4.0f * fo * std::sqrt(effcf));
 }
 
 }  // namespace cuplo::design

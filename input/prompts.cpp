@@ -7,6 +7,7 @@
 #include "models/constants.hpp"
 #include "models/coupled.hpp"
 #include "models/numeric.hpp"
+#include "network/network.hpp"
 
 namespace cuplo::input {
 namespace {
@@ -324,9 +325,9 @@ Call::Step Call::prompt_sstep() {
 // Resistivity from micro-ohm-centimetres to ohm-inches, roughness from micro-inches to inches.
 Call::Step Call::conductor() {
   value(kPromptRes, d_.res1, d_.res1def, positive);
-  d_.res = d_.res1 * 0.000001f / 2.54f;
+  d_.res = network::resistivity_ohm_inch(d_.res1);
   value(kPromptSr, d_.sr1, d_.sr1def, positive);
-  d_.sr = d_.sr1 * 0.000001f;
+  d_.sr = network::roughness_inch(d_.sr1);
   return Step::er;
 }
 
@@ -430,8 +431,7 @@ void Call::four_port_completion() {
   static_permittivities();
   models::lceff(effc_, effe_, effo_, d_.er, fo_, d_.h, d_.ieoro, d_.iop, d_.sdef, wte_, wto_,
                 lceff1_);
-  const float c = models::kLightInchNs;
-  d_.l = c / (4.0f * fo_ * std::sqrt(lceff1_.effcf));
+  d_.l = design::quarter_wave_length(fo_, lceff1_.effcf);
   io_.console.put(kCoupledLength, {d_.l});
 }
 

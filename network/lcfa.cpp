@@ -56,7 +56,7 @@ void lcfa(float ate, float ato, float effe, float effo, float l, float rl, float
 
   // a[i][p]: row i real or imaginary part, column p the wave at port p + 1 (reflected,
   // coupled, isolated, through).
-  std::array<std::array<float, 4>, 2> a{};
+  std::array<std::array<float, 4>, 2>& a = lcfa1.wave;
   for (std::size_t i = 0; i < 2; ++i) {
     a[i][0] = (goe[i] + goo[i]) * 0.5f;
     a[i][1] = (goe[i] - goo[i]) * 0.5f;

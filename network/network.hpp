@@ -24,7 +24,18 @@ struct LcFa1 {
   std::array<float, 4> mag{};  // amplitude at ports 1 to 4, dB
   float phi = 0.0f;            // phase difference of ports 2 and 4, degrees
   float vswr = 0.0f;           // input VSWR
+  // The complex wave at ports 1 to 4: [0] real parts, [1] imaginary parts.
+  std::array<std::array<float, 4>, 2> wave{};
 };
+
+// The conductor values as typed (resistivity in micro-ohm-cm, roughness in micro-inches) in
+// the units of lclos: ohm-inches and inches.
+inline float resistivity_ohm_inch(float res1) {
+  return res1 * 0.000001f / 2.54f;
+}
+inline float roughness_inch(float sr1) {
+  return sr1 * 0.000001f;
+}
 
 // (xt, yt) = (x1, y1) times (x2, y2), or times its conjugate when ltype is 2.
 void nmult(std::int32_t ltype, float& xt, float& yt, float x1, float y1, float x2, float y2);
