@@ -34,8 +34,8 @@ std::string parse_failure(const CLI::App& app, const CLI::ParseError& e) {
     for (const std::string& r : rest) given += (given.empty() ? "" : " ") + r;
     const std::string& first = rest.front();
     if (first.starts_with("-")) {
-      return first.substr(0, first.find('=')) + ": " + sub->get_name() +
-             " takes no such option (" + in_quotes(given) + ")";
+      return first.substr(0, first.find('=')) + ": " + sub->get_name() + " takes no such option (" +
+             in_quotes(given) + ")";
     }
     return sub->get_name() + ": unexpected argument " + in_quotes(given);
   }
@@ -78,7 +78,8 @@ int run(int argc, char** argv) {
   const std::vector<std::unique_ptr<Command>> commands = make_commands();
   std::vector<CLI::App*> subs;
   for (const std::unique_ptr<Command>& command : commands) {
-    CLI::App* sub = app.add_subcommand(std::string(command->name()), std::string(command->summary()));
+    CLI::App* sub =
+        app.add_subcommand(std::string(command->name()), std::string(command->summary()));
     add_common(*sub, common);
     command->add_options(*sub);
     subs.push_back(sub);
