@@ -95,13 +95,12 @@ struct Section {
   float wte = 0.0f, wto = 0.0f, effc = 0.0f, effe = 0.0f, effo = 0.0f;
   Section() {
     models::MsImp1 msimp1;
-    std::ostringstream console;
     models::lcwta(kEr, kH, kS, 0.0002f, 0.002f, wte, wto);
-    models::lcpv(effc, effe, effo, kEr, kH, 4, kS, 0.0002f, 0.002f, wte, wto, 0, msimp1, console);
+    models::lcpv(effc, effe, effo, kEr, kH, 4, kS, 0.0002f, 0.002f, wte, wto, msimp1, nullptr);
   }
   float effcf(float f) const {
     models::LcEff1 lceff1;
-    models::lceff(effc, effe, effo, kEr, f, kH, 2, 2, kS, wte, wto, lceff1);
+    models::lceff(effc, effe, effo, kEr, f, kH, models::Modes::both, kS, wte, wto, lceff1);
     return lceff1.effcf;
   }
   detail::MsfsynTrace run(float l, float& f, models::LcEff1& lceff1) const {
