@@ -59,10 +59,10 @@ models::Statics statics(const Analysis::Static& st) {
 // The coupler at f from the static values; false when the odd-mode impedance does not stay
 // below the even-mode one.
 bool disperse(const Substrate& sub, const CrossSection& xs, const Analysis::Static& st, float f,
-              models::Modes modes, Records& r, models::CouplerValues& out) {
+              Records& r, models::CouplerValues& out) {
   std::int32_t iflag = st.iflag;
-  return models::dispersive_chain(statics(st), sub.er, f, sub.h, iflag, modes, xs.n, xs.s, out,
-                                  r.lceff1, r.lcdis1, r.msimp1, r.mszo1);
+  return models::dispersive_chain(statics(st), sub.er, f, sub.h, iflag, models::Modes::both, xs.n,
+                                  xs.s, out, r.lceff1, r.lcdis1, r.msimp1, r.mszo1);
 }
 
 Analysis::Static analyse_static(const Substrate& sub, const CrossSection& xs, Records& r) {
@@ -117,7 +117,7 @@ Result<Impedances> Analysis::impedances(float f) const {
   }
   Records r;
   models::CouplerValues d;
-  if (!disperse(substrate_, section_, static_, f, models::Modes::both, r, d)) {
+  if (!disperse(substrate_, section_, static_, f, r, d)) {
     return Result<Impedances>::failed(Failure::no_solution, limits);
   }
   return Result<Impedances>({d.zo, d.zoe, d.zoo, d.ko, r.lceff1.effef, r.lceff1.effof}, limits);
@@ -130,7 +130,7 @@ Result<DispersionPoint> Analysis::dispersion(float f) const {
   }
   Records r;
   models::CouplerValues d;
-  if (!disperse(substrate_, section_, static_, f, models::Modes::both, r, d)) {
+  if (!disperse(substrate_, section_, static_, f, r, d)) {
     return Result<DispersionPoint>::failed(Failure::no_solution, limits);
   }
   return Result<DispersionPoint>(
@@ -154,7 +154,7 @@ Result<FourPort> Analysis::four_port(float length, float f, const Terminations& 
   }
   Records r;
   models::CouplerValues d;
-  if (!disperse(substrate_, section_, static_, f, models::Modes::both, r, d)) {
+  if (!disperse(substrate_, section_, static_, f, r, d)) {
     return Result<FourPort>::failed(Failure::no_solution, limits);
   }
   const Substrate& sub = substrate_;
@@ -411,16 +411,18 @@ Result<float> microstrip_width(const Substrate& sub, float z) {
   if (!finite(z) || z <= 0.0f) {
     return Result<float>::failed(Failure::invalid_input, {}, "z: impedance not positive");
   }
-  // The impedance falls as the strip widens: bisection on the width between 1/10000 and 100
-  // substrate heights, bounded at 200 halvings; a z outside that range has no width.
+  // The impedance falls as the strip widens: bisection on the width, bounded at 200 halvings,
+  // between 1/1000 and 30 substrate heights; the narrow end is kept at the strip thickness or
+  // above, where the logarithmic thickness correction of the width still holds. A z outside
+  // the bracket has no width.
   models::MsImp1 m;
   const float h2 = 1000.0f * sub.h;
   auto zo = [&](float w) {
     models::msimp(sub.er, sub.h, h2, sub.t, w, m);
     return m.zo;
   };
-  float lo = sub.h * 0.0001f;
-  float hi = sub.h * 100.0f;
+  float lo = std::fmax(sub.h * 0.001f, sub.t);
+  float hi = sub.h * 30.0f;
   if (!(zo(lo) >= z && zo(hi) <= z)) return Result<float>::failed(Failure::no_solution);
   for (int k = 0; k < 200 && hi - lo > lo * 1e-7f; ++k) {
     const float mid = 0.5f * (lo + hi);
@@ -431,11 +433,9 @@ Result<float> microstrip_width(const Substrate& sub, float z) {
     }
   }
   const float w = 0.5f * (lo + hi);
-  DesignPoint p = point(sub, {4, w, 1.0f}, 0.0f);
   Limits limits;
   if (!passes(Limit::width_ratio, w / sub.h)) limits.add(Limit::width_ratio);
   if (!passes(Limit::permittivity, sub.er)) limits.add(Limit::permittivity);
-  (void)p;
   return Result<float>(w, limits);
 }
 
