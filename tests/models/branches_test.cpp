@@ -79,7 +79,7 @@ TEST(ModelBranches, BothFormsMeetAtEachThreshold) {
   }
 }
 
-// iop = 3 (sensitivity analysis) works on the mode that ieoro names; the other mode and the
+// One mode alone (the sensitivity analysis): the other mode and the
 // coupler value keep their static inputs, and the single strip is that of the mode worked on.
 // Odd mode only, the odd dispersive value (49.393 ohms here) is checked against the static
 // even-mode value.
