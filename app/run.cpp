@@ -46,7 +46,11 @@ int run(std::istream& in, std::ostream& out, std::ostream& err, const input::Clo
     return 0;
   } catch (const text::FatalError& e) {
     out.flush();
-    err << "cuplo: fatal error: " << e.fault() << " on " << e.unit() << '\n';
+    if (e.report().empty()) {
+      err << "cuplo: fatal error: " << e.fault() << " on " << e.unit() << '\n';
+    } else {
+      err << e.report() << '\n';
+    }
     err.flush();
     return 2;
   }
