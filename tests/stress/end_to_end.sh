@@ -9,6 +9,8 @@
 #                      the file (shows that the first case fails for the right reason)
 #   defaults_spelled   storage asked under ./CuploDEMO.DEF: the defaults file stays as it was
 #                      and the report goes to Cuplo.DAT
+#   faulty_defaults    a defaults file with a faulty entry: the console names the entry and
+#                      the run ends with exit status 1, a failure, never 0
 set -u
 case_name=$1
 cuplo=$2
@@ -66,6 +68,15 @@ case $case_name in
     [ "$status" -eq 0 ] || fail "exit status $status, expected 0"
     cmp -s "$defaults" CuploDEMO.DEF || fail "the defaults file was overwritten"
     grep -q "Impedance Analysis" Cuplo.DAT || fail "the report is not in Cuplo.DAT"
+    ;;
+  faulty_defaults)
+    sed 's/^0\.025 /0.025in/' "$defaults" >CuploDEMO.DEF
+    grep -q '^0.025in' CuploDEMO.DEF || fail "could not make the H entry faulty"
+    answers out.dat | "$cuplo" >out.txt 2>err.txt
+    status=$?
+    [ "$status" -eq 1 ] || fail "exit status $status, expected 1"
+    grep -q "Fix entry for variable H\." out.txt || fail "the console does not name the H entry"
+    grep -q "Program FUNCTION" out.txt && fail "a menu was shown after a faulty defaults file"
     ;;
   *)
     echo "unknown case $case_name" >&2
