@@ -24,7 +24,7 @@
 namespace {
 
 constexpr std::string_view kShippedDefaults =
-    "Cuplo defaults\n0.0002\n9.8\n10.0\n14.0\n6.0\n0.5\n0.025\n3.0\n0.115\n4\n2.44\n4.0\n"
+    "Cuplo defaults\n0.0002\n9.8\n10.0\n14.0\n6.0\n0.5\n0.025\n3.0\n0.1225\n4\n2.44\n4.0\n"
     "50.0\n50.0\n0.002\n0.004\n0.001\n0.0005\n0.0002\n0.0015\n0.004\n0.001\n0.0005\n50.0\n"
     "120.91\n20.68\nCuplo.OUT\n";
 
