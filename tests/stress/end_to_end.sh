@@ -4,7 +4,8 @@
 # Cases:
 #   storage_dev_full   storage asked under /dev/full: the write must fail with exit status 2
 #                      and a report on the error stream, never a silent success
-#   missing_defaults   no defaults file: exit status 2 and a report naming CuploDEMO.DEF
+#   missing_defaults   no defaults file: exit status 2, a report naming CuploDEMO.DEF and a
+#                      line naming the installed demo file
 #   storage_file       the same dialogue under an ordinary name: status 0 and the report in
 #                      the file (shows that the first case fails for the right reason)
 #   defaults_spelled   storage asked under ./CuploDEMO.DEF: the defaults file stays as it was
@@ -50,6 +51,8 @@ case $case_name in
     status=$?
     [ "$status" -eq 2 ] || fail "exit status $status, expected 2"
     grep -q "CuploDEMO.DEF" err.txt || fail "the report does not name CuploDEMO.DEF"
+    grep -q "installed as /.*/share/cuplo/CuploDEMO.DEF; copy it" err.txt ||
+      fail "no line tells where the installed demo defaults file is"
     grep -q "Program FUNCTION" out.txt && fail "a menu was shown without defaults"
     ;;
   storage_file)
