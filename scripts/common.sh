@@ -27,6 +27,8 @@ build_packages=(cmake g++ make libcli11-dev nlohmann-json3-dev)
 # pages, and the outside readers and field solvers that check Cuplo's files and numbers.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev groff python3-scikit-rf python3-numpy
                python3-matplotlib atlc klayout kicad)
+# What building the Debian package needs on top (dpkg-shlibdeps, and file to find the binaries).
+package_packages=(dpkg-dev file)
 
 # configure_and_build BUILD_DIR [cmake options...]
 configure_and_build() {
