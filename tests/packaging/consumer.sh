@@ -11,7 +11,7 @@ cmake --install "$build" --prefix "$work/prefix" >/dev/null
 sed -n '/<!-- library example -->/,/<!-- end of library example -->/p' "$source/README.md" |
   sed '1,/^```cpp$/d; /^```$/,$d' >"$work/main.cpp"
 [ -s "$work/main.cpp" ] || { echo "no library example in README.md" >&2; exit 1; }
-cp "$source/tests/package/consumer/CMakeLists.txt" "$work/"
+cp "$source/tests/packaging/consumer/CMakeLists.txt" "$work/"
 cmake -S "$work" -B "$work/build" -DCMAKE_PREFIX_PATH="$work/prefix" \
   -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
 cmake --build "$work/build" >/dev/null
