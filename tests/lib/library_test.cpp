@@ -51,12 +51,6 @@ TEST(Library, LimitsTravelWithTheValues) {
 
 TEST(Library, SearchesLandOnTheirTargetsOrFail) {
   for (const float f : {0.0f, 10.0f}) {
-    const Target aim = Target::zo_and_coupling(50.0f, -3.0f);
-    const Result<Synthesis> s =
-        f == 0.0f ? synthesize(kAlumina, 6, aim) : synthesize(kAlumina, 6, aim, f);
-    ASSERT_TRUE(s.ok()) << f;
-    EXPECT_NEAR(s->check.zo, 50.0f, 0.15f) << f;
-    EXPECT_NEAR(s->check.coupling_db, -3.0f, 0.07f) << f;
     // 150 ohms is beyond any four-strip coupler on alumina: a failure, not a hang.
     const Target high = Target::zo_and_coupling(150.0f, 3.0f);
     const Result<Synthesis> none =
@@ -69,6 +63,25 @@ TEST(Library, SearchesLandOnTheirTargetsOrFail) {
   const float w50 = microstrip_width(kAlumina, 50.0f).value();
   EXPECT_NEAR(w50, 0.0239f, 0.0002f);
   EXPECT_EQ(microstrip_width(kAlumina, 5000.0f).failure(), Failure::no_solution);
+}
+
+// Wheeler's start against the Hammerstad-Jensen analysis: the synthesized dimensions analysed
+// again land near the targets over the grid (measured worst: 0.112 ohm and 0.054 dB static,
+// 0.114 ohm and 0.053 dB at 10 GHz).
+TEST(Library, SynthesisRoundTrip) {
+  for (const std::int32_t n : {4, 6}) {
+    for (float zo = 30.0f; zo <= 80.0f; zo += 10.0f) {
+      for (float db = 2.0f; db <= 6.0f; db += 1.0f) {
+        const Target aim = Target::zo_and_coupling(zo, db);
+        for (const Result<Synthesis>& s :
+             {synthesize(kAlumina, n, aim), synthesize(kAlumina, n, aim, 10.0f)}) {
+          ASSERT_TRUE(s.ok()) << zo << " " << db << " " << n;
+          EXPECT_NEAR(s->check.zo, zo, 0.15f) << db << " " << n;
+          EXPECT_NEAR(s->check.coupling_db, -db, 0.07f) << zo << " " << n;
+        }
+      }
+    }
+  }
 }
 
 // The sweep object and the one-call forms are the same numbers; a lossless coupler between
