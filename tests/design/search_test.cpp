@@ -39,26 +39,6 @@ TEST(Lcws, WorkedCase) {
   EXPECT_LE(r.trace.evaluations, 16);
 }
 
-// Mode factors of the equivalent single strips and the odd-mode gap factor r.
-TEST(Lcws, SetUpFactors) {
-  const float pi = 3.1415927f;
-  struct Row {
-    float er;
-    std::int32_t n;
-    float fe, fo, r;
-  };
-  const Row rows[] = {
-      {10.0f, 6, 2.4558f, 2.2387f, 1.0f / pi},  {9.8f, 4, 2.0f, 2.0f, 1.0f / pi},
-      {10.0f, 2, 2.0f, 2.0f, 1.0f / pi},        {6.0f, 4, 2.0f, 2.0f, 1.0f / pi},
-      {2.0f, 6, 2.12636f, 2.13574f, 2.0f / pi}, {5.0f, 4, 2.0f, 2.0f, 8.0f / (7.0f * pi)}};
-  for (const Row& w : rows) {
-    const Search r = run(w.er, w.n, 0.0f, 160.0f, 60.0f);
-    EXPECT_FLOAT_EQ(r.trace.fe, w.fe) << w.er << " " << w.n;
-    EXPECT_FLOAT_EQ(r.trace.fo, w.fo) << w.er << " " << w.n;
-    EXPECT_FLOAT_EQ(r.trace.r, w.r) << w.er;
-  }
-}
-
 // A first estimate at or below 1.000001 is not evaluated: the walk starts 5 % higher, or
 // fails at once when that is still not above the bound.
 TEST(Lcws, FirstEstimateAtLowerBound) {

@@ -86,28 +86,26 @@ TEST(ModelBranches, BothFormsMeetAtEachThreshold) {
 TEST(ModelBranches, SingleModeWork) {
   const float effc = 5.7533f, effe = 6.2956f, effo = 5.2971f;
   struct Case {
-    std::int32_t ieoro;
-    bool even, odd;
+    Modes modes;
     float zoeap;
     std::int32_t iflag;
   };
-  const Case cases[] = {{1, true, false, 166.6f, 0},
-                        {2, false, true, 166.6f, 0},
-                        {3, true, false, 166.6f, 0},
-                        {2, false, true, 49.40f, 0},
-                        {2, false, true, 49.39f, 2}};
+  const Case cases[] = {{Modes::even_only, 166.6f, 0},
+                        {Modes::odd_only, 166.6f, 0},
+                        {Modes::odd_only, 49.40f, 0},
+                        {Modes::odd_only, 49.39f, 2}};
   for (const Case& c : cases) {
+    const bool odd = c.modes == Modes::odd_only;
     Models m;
-    lceff(effc, effe, effo, kEr, 10.0f, kH, c.ieoro == 2 ? Modes::odd_only : Modes::even_only, kS,
-          kWte, kWto, m.lceff1);
-    EXPECT_EQ(m.lceff1.effcf, effc) << c.ieoro;
-    EXPECT_EQ(m.lceff1.effef != effe, c.even) << c.ieoro;
-    EXPECT_EQ(m.lceff1.effof != effo, c.odd) << c.ieoro;
-    m.lcdis_at(10.0f, c.ieoro == 2 ? Modes::odd_only : Modes::even_only, c.zoeap, 49.796f);
-    EXPECT_EQ(m.iflag, c.iflag) << c.ieoro << " " << c.zoeap;
-    EXPECT_EQ(m.lcdis1.zoeapf != c.zoeap, c.even) << c.ieoro;
-    EXPECT_EQ(m.lcdis1.zooapf != 49.796f, c.odd) << c.ieoro;
-    EXPECT_EQ(m.msimp1.u, (c.odd ? kWto : kWte) / kH) << c.ieoro;
+    lceff(effc, effe, effo, kEr, 10.0f, kH, c.modes, kS, kWte, kWto, m.lceff1);
+    EXPECT_EQ(m.lceff1.effcf, effc) << odd;
+    EXPECT_EQ(m.lceff1.effef != effe, !odd);
+    EXPECT_EQ(m.lceff1.effof != effo, odd);
+    m.lcdis_at(10.0f, c.modes, c.zoeap, 49.796f);
+    EXPECT_EQ(m.iflag, c.iflag) << odd << " " << c.zoeap;
+    EXPECT_EQ(m.lcdis1.zoeapf != c.zoeap, !odd);
+    EXPECT_EQ(m.lcdis1.zooapf != 49.796f, odd);
+    EXPECT_EQ(m.msimp1.u, (odd ? kWto : kWte) / kH) << odd;
   }
 }
 
