@@ -135,7 +135,7 @@ class TouchstoneWriter final : public RowWriter {
     // The nine numbers, each written once into a 16-character slot (write_float writes at
     // most 16 characters).
     constexpr std::size_t kSlot = 16;
-    std::array<char, 9 * kSlot> text;
+    std::array<char, 9 * kSlot> text{};
     std::array<std::size_t, 9> size{};
     for (std::size_t k = 0; k < 9; ++k) {
       char* const slot = &text[kSlot * k];
