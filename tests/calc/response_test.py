@@ -106,16 +106,17 @@ units = calc("units.s4p", "--n", "4", "--er", "9.8", "--h", "0.635mm", "--t", "0
              "--w", "38.1um", "--s", "2mil", "--fo", "10000MHz", "--f", "6000MHz:14GHz:500MHz")
 text = open(inches).read()
 check(text == open(units).read(), "units give the same file")
+length = comment(skrf.Network(inches), "l_in")
 by_l = calc("by_l.s4p", "--n", "4", "--er", "9.8", "--h", "0.025", "--t", "0.0002", "--w",
-            "0.0015", "--s", "0.002", "--l", comment(skrf.Network(inches), "l_in"), "--f", "6:14:0.5")
+            "0.0015", "--s", "0.002", "--l", length, "--f", "6:14:0.5")
 data = [line for line in text.splitlines() if not line.startswith(("!", "#"))]
 check(data == [line for line in open(by_l).read().splitlines() if not line.startswith(("!", "#"))],
       "the reported length is the one analysed")
 
 # CSV and JSON carry the console's own dB and degrees.
 csv = np.genfromtxt(calc("r.csv", *DEMO), delimiter=",", names=True)
-check(list(csv.dtype.names[:9]) == ["f_ghz"] + [f"s{p}1_{u}" for p in "1234" for u in ("db", "deg")],
-      "CSV columns")
+keys = ["f_ghz"] + [f"s{p}1_{unit}" for p in "1234" for unit in ("db", "deg")]
+check(list(csv.dtype.names[:9]) == keys, "CSV columns")
 check(np.array_equal(csv["s41_db"].astype(np.float32), db.s_db[:, 3, 0].astype(np.float32)),
       "CSV S41 dB")
 doc = json.load(open(calc("r.json", *DEMO)))
