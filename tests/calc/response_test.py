@@ -26,7 +26,7 @@ except ImportError as e:
 CALC, CONSOLE, DEFAULTS = (os.path.abspath(a) for a in sys.argv[1:4])
 WORK = tempfile.mkdtemp(prefix="cuplo-response-")
 SWEEP = ("2", "18", "0.25")  # GHz: the console's Fmin, Fmax, Fstep
-DESIGN = ["--defaults", DEFAULTS, "--l", "0.115"]
+DESIGN = ["--defaults", DEFAULTS]  # the length of the defaults file, as the console takes it
 DEMO = DESIGN + ["--f", ":".join(SWEEP)]
 failures = []
 
@@ -123,7 +123,7 @@ doc = json.load(open(calc("r.json", *DEMO)))
 check(doc["design"]["reference_ohm"] == 50 and len(doc["rows"]) == 65, "JSON design and rows")
 
 # Bad input: exit 2, one line naming the option, the previous file left as it was.
-for args, option in [(DEMO + ["--fo", "10"], "--fo"), (DEMO + ["--data", "xy"], "--data"),
+for args, option in [(DEMO + ["--l", "0.115", "--fo", "10"], "--fo"), (DEMO + ["--data", "xy"], "--data"),
                      (DEMO + ["--reference", "0"], "--reference"),
                      (DESIGN + ["--f", "14:6:-0.5"], "--f")]:
     path = os.path.join(WORK, "previous.s4p")
