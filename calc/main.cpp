@@ -54,8 +54,8 @@ std::string parse_failure(const CLI::App& app, const CLI::ParseError& e) {
 
 void add_common(CLI::App& sub, CommonOptions& common) {
   sub.add_option("--format", common.format,
-                 "table, csv or json (default: from -o's extension; else table on a terminal, "
-                 "csv otherwise)")
+                 "table, csv or json, or touchstone for response (default: from -o's extension; "
+                 "else table on a terminal, csv otherwise)")
       ->type_name("FORMAT");
   sub.add_option("-o,--output", common.output,
                  "write to FILE (whole, or not at all) instead of standard output")
