@@ -1,4 +1,4 @@
-// Menus and the storage question through whole runs.
+// The storage question through whole runs.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,37 +7,6 @@
 
 namespace cuplo::testing {
 namespace {
-
-// An answer out of range keeps the menu's preset, silently; answers are rounded (1.6 selects
-// synthesis and 2.5 analysis at FUNCTION, 0.5 at the coupler length means enter). The input
-// ends after the answers: the console ends with the prompt that would read the next one.
-TEST(Menus, AnswersSelectOrKeepThePreset) {
-  const std::string frequency = lines({"1", "2", "1"});
-  const std::string four_port = blanks(9);  // H, W, T, S, RES, SR, Er, DLTAN, N
-  const std::pair<std::string, std::string_view> rows[] = {
-      {lines({""}), "       Analysis OPTION selected = "},
-      {lines({"1.6"}), "      Synthesis OPTION selected = "},
-      {lines({"2.5"}), "       Analysis OPTION selected = "},
-      {lines({"-2"}), "       Analysis OPTION selected = "},
-      {lines({"1", "4"}), "      Impedance Analysis SUBOPTION selected = "},
-      {lines({"1", "-1"}), "      Impedance Analysis SUBOPTION selected = "},
-      {lines({"1", "2.5"}), "Sensitivity Analysis SUBOPTION selected = "},
-      {lines({"1", "1.5"}), "      Frequency Analysis SUBOPTION selected = "},
-      {lines({"1", "1", "3", ""}), "-Minimum Strip Width  (Wmin), Inches = "},
-      {lines({"1", "1", "1.5", ""}), "-Strip Width of Coupled Strips     (W), Inches = "},
-      {frequency + lines({"0.5"}) + four_port, "-Length of Cuplo Coupler    (L), Inches = "},
-      {frequency + lines({"1.49"}) + four_port, "-Length of Cuplo Coupler    (L), Inches = "},
-      {frequency + lines({""}) + four_port, "-Analysis Start Frequency, GHz = "},
-      {frequency + lines({"-1"}) + four_port, "-Analysis Start Frequency, GHz = "}};
-  for (const auto& [answers, next] : rows) {
-    const Outcome run = talk(answers);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.error, kEndOfInput);
-    EXPECT_TRUE(run.console.ends_with(next)) << answers << "...\n"
-                                             << run.console.substr(run.console.size() - 120);
-    EXPECT_EQ(count(run.console, "ERROR"), 0u);
-  }
-}
 
 // 1 after rounding asks for a name (empty: the FN entry; the program's own names: Cuplo.DAT;
 // longer than 20 characters: cut), the verification-mode code enters the verification mode

@@ -20,8 +20,6 @@ inline constexpr std::array<std::string_view, 28> kEntryNames = {
     "N.",        "RES.",   "SR.",   "Rl.",    "Rs.",   "S.",    "Smax.",  "Smin.", "Sstep.", "T.",
     "W.",        "Wmax.",  "Wmin.", "Wstep.", "Zo.",   "Zoe.",  "Zoo.",   "FN."};
 
-inline constexpr std::string_view kEndOfInput =
-    "cuplo: fatal error: End of file on unit 5 (console input)\n";
 inline constexpr std::string_view kFunctionPrompt = "      Program FUNCTION selected = ";
 inline constexpr std::string_view kOperationPrompt = "OPERATION selected = ";
 inline constexpr std::string_view kNamePrompt = "Enter your FILENAME for Output Data Storage: ";
@@ -70,11 +68,6 @@ inline std::string blanks(std::size_t n) {
 // spacing range (2): FUNCTION, OPTION, SUBOPTION, then nine values.
 inline std::string impedance_pass(std::string_view suboption = "1") {
   return lines({"1", "1", suboption}) + blanks(9);
-}
-
-// A run of the whole program with the shipped defaults file in an otherwise empty folder.
-inline Outcome talk(const std::string& answers) {
-  return run_dialogue(answers, DefaultsFile().text());
 }
 
 inline std::size_t count(std::string_view text, std::string_view part) {

@@ -1,40 +1,35 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix and runs what was installed: cuplo on the installed
-# demo defaults file (impedance analysis, every default, no storage, exit), and cuplo-calc
-# --version where it is installed.
-#   install.sh CMAKE BUILD_DIR BINDIR DATADIR MANDIR DOCDIR
+# Installs the build into a temporary prefix and uses what was installed: cuplo on the installed
+# demo defaults file (impedance analysis, every default, no storage, exit), cuplo-calc
+# --version, and the README's library example built against the installed package with
+# find_package(Cuplo) and run.
+#   install.sh CMAKE BUILD_DIR SOURCE_DIR BINDIR DATADIR MANDIR DOCDIR LIBDIR [LINKER_FLAGS]
 # Skipped (77) only when cmake or a temporary folder cannot be had; an install that fails or
 # leaves out a file, or an installed program that does not run, fails the test.
 set -u
-cmake=$1
-build=$2
-bindir=$3
-datadir=$4
-mandir=$5
-docdir=$6
+cmake=$1 build=$2 source=$3 bindir=$4 datadir=$5 mandir=$6 docdir=$7 libdir=$8 flags=${9:-}
 
 "$cmake" --version >/dev/null 2>&1 || { echo "cmake cannot run: skipped"; exit 77; }
 top=$(mktemp -d) || { echo "no temporary folder: skipped"; exit 77; }
 trap 'rm -rf "$top"' EXIT
-prefix=$top/prefix
-work=$top/work
+prefix=$top/prefix work=$top/work
 mkdir "$work"
 
 fail() {
   echo "FAIL: $*" >&2
-  for log in install.log out.txt err.txt; do
+  for log in log.txt out.txt err.txt; do
     [ -s "$top/$log" ] && { echo "--- $log (tail)" >&2; tail -n 20 "$top/$log" >&2; }
   done
   exit 1
 }
 
-"$cmake" --install "$build" --prefix "$prefix" >"$top/install.log" 2>&1 ||
+"$cmake" --install "$build" --prefix "$prefix" >"$top/log.txt" 2>&1 ||
   fail "cmake --install $build failed"
-for file in "$bindir/cuplo" "$datadir/cuplo/CuploDEMO.DEF" "$mandir/man1/cuplo.1" \
-    "$docdir/README.md" "$docdir/LICENSE"; do
+for file in "$bindir/cuplo" "$bindir/cuplo-calc" "$datadir/cuplo/CuploDEMO.DEF" \
+    "$mandir/man1/cuplo.1" "$mandir/man1/cuplo-calc.1" "$docdir/README.md" "$docdir/LICENSE" \
+    "$libdir/libcuplo.a" "$libdir/cmake/Cuplo/CuploConfig.cmake" include/cuplo/coupler.hpp; do
   [ -f "$prefix/$file" ] || fail "$file was not installed"
 done
-[ -x "$prefix/$bindir/cuplo" ] || fail "$bindir/cuplo is not executable"
 
 cp "$prefix/$datadir/cuplo/CuploDEMO.DEF" "$work/"
 (cd "$work" && printf '1\n1\n1\n\n\n\n\n\n\n\n\n\n\n\n' | "$prefix/$bindir/cuplo") \
@@ -44,10 +39,18 @@ status=$?
 [ -s "$top/err.txt" ] && fail "the installed cuplo reported an error"
 grep -q "Program: Cuplo (v. 1.0)" "$top/out.txt" || fail "no banner on the console"
 grep -q "OPERATION selected" "$top/out.txt" || fail "the session did not reach the OPERATION menu"
+"$prefix/$bindir/cuplo-calc" --version >"$top/out.txt" 2>"$top/err.txt" ||
+  fail "the installed cuplo-calc --version ended with status $?"
 
-if [ -e "$prefix/$bindir/cuplo-calc" ]; then
-  "$prefix/$bindir/cuplo-calc" --version >"$top/out.txt" 2>"$top/err.txt" ||
-    fail "the installed cuplo-calc --version ended with status $?"
-  echo "ok: cuplo-calc --version"
-fi
-echo "ok: installed under $prefix and run"
+# The example between the markers of the README's Library section, compiled as it stands.
+sed -n '/<!-- library example -->/,/<!-- end of library example -->/p' "$source/README.md" |
+  sed '1,/^```cpp$/d; /^```$/,$d' >"$work/main.cpp"
+[ -s "$work/main.cpp" ] || fail "no library example in README.md"
+cp "$source/tests/packaging/consumer/CMakeLists.txt" "$work/"
+"$cmake" -S "$work" -B "$work/build" -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_EXE_LINKER_FLAGS="$flags" >"$top/log.txt" 2>&1 &&
+  "$cmake" --build "$work/build" >"$top/log.txt" 2>&1 || fail "the library example did not build"
+out=$("$work/build/consumer") || fail "the library example ended with status $?"
+# The demo coupler at 10 GHz, as the console's impedance analysis prints it.
+[ "$out" = "Zo 50.05 ohm, coupling -2.979 dB" ] || fail "the library example printed: $out"
+echo "ok: installed under $prefix and used"
