@@ -1,0 +1,207 @@
+#include "calc/design.hpp"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+#include "input/defaults.hpp"
+
+namespace cuplo::calc {
+namespace {
+
+using D = Dimension;
+using B = Bound;
+
+// In Field order.
+constexpr std::array<FieldSpec, kFieldCount> kFields{{
+    {Field::n, "--n", "n", D::plain, B::strips, "number of strips, 4 or 6"},
+    {Field::er, "--er", "er", D::plain, B::at_least_one, "relative permittivity of the substrate"},
+    {Field::h, "--h", "h_in", D::length, B::positive, "substrate height"},
+    {Field::t, "--t", "t_in", D::length, B::non_negative, "strip thickness (0: none)"},
+    {Field::w, "--w", "w_in", D::length, B::positive, "strip width"},
+    {Field::s, "--s", "s_in", D::length, B::positive, "spacing between adjacent strips"},
+    {Field::l, "--l", "l_in", D::length, B::positive, "coupler length"},
+    {Field::f, "--f", "f_ghz", D::frequency, B::non_negative, "frequency"},
+    {Field::res, "--res", "res_uohm_cm", D::plain, B::non_negative,
+     "conductor resistivity, micro-ohm-cm"},
+    {Field::sr, "--sr", "sr_uin", D::plain, B::non_negative, "surface roughness, micro-inches"},
+    {Field::dltan, "--dltan", "dltan", D::plain, B::non_negative, "dielectric loss tangent"},
+    {Field::zo, "--zo", "zo_ohm", D::impedance, B::positive, "coupler impedance"},
+    {Field::coupling, "--coupling", "coupling_db", D::decibel, B::nonzero,
+     "midband coupling, dB (3 and -3 are the same coupler)"},
+    {Field::zoe, "--zoe", "zoe_ohm", D::impedance, B::positive, "even-mode impedance"},
+    {Field::zoo, "--zoo", "zoo_ohm", D::impedance, B::positive, "odd-mode impedance"},
+}};
+
+// The defaults file's entry for each field, as the loader names it, and its value.
+struct DefaultsEntry {
+  const char* entry;
+  float (*value)(const input::DesignState& d);
+};
+
+constexpr std::array<DefaultsEntry, kFieldCount> kDefaults{{
+    {"N.", [](const input::DesignState& d) { return static_cast<float>(d.ndef); }},
+    {"Er.", [](const input::DesignState& d) { return d.erdef; }},
+    {"H.", [](const input::DesignState& d) { return d.hdef; }},
+    {"T.", [](const input::DesignState& d) { return d.tdef; }},
+    {"W.", [](const input::DesignState& d) { return d.wdefdef; }},
+    {"S.", [](const input::DesignState& d) { return d.sdefdef; }},
+    {"L.", [](const input::DesignState& d) { return d.ldef; }},
+    {"F.", [](const input::DesignState& d) { return d.fdefdef; }},
+    {"RES.", [](const input::DesignState& d) { return d.res1def; }},
+    {"SR.", [](const input::DesignState& d) { return d.sr1def; }},
+    {"DLTAN.", [](const input::DesignState& d) { return d.tlosdef; }},
+    {"Zo.", [](const input::DesignState& d) { return d.zodefdef; }},
+    {"Co.", [](const input::DesignState& d) { return d.kodefdef; }},
+    {"Zoe.", [](const input::DesignState& d) { return d.zoedefdef; }},
+    {"Zoo.", [](const input::DesignState& d) { return d.zoodefdef; }},
+}};
+
+bool within(Bound bound, float v) {
+  if (!std::isfinite(v)) return false;
+  switch (bound) {
+    case Bound::positive:
+      return v > 0.0f;
+    case Bound::non_negative:
+      return v >= 0.0f;
+    case Bound::at_least_one:
+      return v >= 1.0f;
+    case Bound::nonzero:
+      return v != 0.0f;
+    case Bound::strips:
+      return v == 4.0f || v == 6.0f;
+  }
+  return false;
+}
+
+// The console's defaults file, read by the console's own loader.
+input::DesignState load(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw UsageError("--defaults: cannot read " + in_quotes(path) + ": " + std::strerror(errno));
+  input::DesignState state;
+  float fo = 0.0f;
+  if (const auto fault = input::load_defaults(file, state, fo)) {
+    const char* what = fault->kind == input::DefaultsFault::Kind::missing ? "missing" : "faulty";
+    throw UsageError("--defaults: " + in_quotes(path) + ": entry " + fault->entry + " is " + what);
+  }
+  return state;
+}
+
+}  // namespace
+
+const FieldSpec& spec(Field field) {
+  return kFields[static_cast<std::size_t>(field)];
+}
+
+const Sweep& Design::sweep(Field field) const {
+  if (!has(field)) {
+    const std::string option = spec(field).option;
+    throw UsageError(option + ": no value given (give " + option + " or --defaults FILE)");
+  }
+  return values_[index(field)];
+}
+
+void Design::require(std::initializer_list<Field> fields) const {
+  std::string missing;
+  for (const Field f : fields) {
+    if (has(f)) continue;
+    if (!missing.empty()) missing += ", ";
+    missing += spec(f).option;
+  }
+  if (missing.empty()) return;
+  throw UsageError(missing + ": no value given (give the option, or --defaults FILE)");
+}
+
+void Design::at_most_one_sweep(std::initializer_list<Field> fields) const {
+  const FieldSpec* first = nullptr;
+  for (const Field f : fields) {
+    if (!has(f) || !values_[index(f)].swept) continue;
+    if (first != nullptr) {
+      throw UsageError(std::string(spec(f).option) + ": only one of the values may be a sweep (" +
+                       first->option + " is one)");
+    }
+    first = &spec(f);
+  }
+}
+
+Field Design::swept(std::initializer_list<Field> fields) const {
+  for (const Field f : fields) {
+    if (has(f) && values_[index(f)].swept) return f;
+  }
+  return *fields.begin();
+}
+
+cuplo::Substrate Design::substrate() const {
+  cuplo::Substrate sub;
+  sub.er = value(Field::er);
+  sub.h = value(Field::h);
+  sub.t = value(Field::t);
+  if (has(Field::dltan)) sub.loss_tangent = value(Field::dltan);
+  if (has(Field::res)) sub.resistivity = value(Field::res);
+  if (has(Field::sr)) sub.roughness = value(Field::sr);
+  return sub;
+}
+
+std::vector<DesignEntry> Design::entries(std::initializer_list<Field> unused) const {
+  std::vector<DesignEntry> out;
+  for (const FieldSpec& f : kFields) {
+    if (!has(f.field) || std::find(unused.begin(), unused.end(), f.field) != unused.end()) continue;
+    DesignEntry e;
+    e.key = f.key;
+    e.sweep = values_[index(f.field)];
+    e.kind = e.sweep.swept ? DesignEntry::Kind::sweep : DesignEntry::Kind::number;
+    if (f.field == Field::n) {
+      e.kind = DesignEntry::Kind::integer;
+      e.integer = strips();
+    }
+    out.push_back(e);
+  }
+  return out;
+}
+
+void DesignOptions::add(CLI::App& app, std::initializer_list<Field> fields,
+                        std::initializer_list<Field> sweepable) {
+  defaults_option_ = app.add_option("--defaults", defaults_,
+                                    "the console's defaults file: every value not given here");
+  defaults_option_->type_name("FILE");
+  for (const Field f : sweepable) sweepable_[static_cast<std::size_t>(f)] = true;
+  for (const Field f : fields) {
+    const std::size_t i = static_cast<std::size_t>(f);
+    const FieldSpec& s = kFields[i];
+    const char* type = sweepable_[i] ? "VALUE|START:STOP:STEP" : "VALUE";
+    options_[i] = app.add_option(s.option, text_[i], s.help);
+    options_[i]->type_name(type);
+  }
+}
+
+Design DesignOptions::gather() const {
+  Design d;
+  if (defaults_option_ != nullptr && defaults_option_->count() > 0) {
+    const input::DesignState state = load(defaults_);
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+      if (options_[i] == nullptr) continue;
+      const float v = kDefaults[i].value(state);
+      // The loader accepts a magnitude beyond the float range as infinity; these values are
+      // held to the same bounds as typed ones.
+      if (!within(kFields[i].bound, v)) {
+        throw UsageError("--defaults: " + in_quotes(defaults_) + ": entry " + kDefaults[i].entry +
+                         " is faulty");
+      }
+      d.values_[i] = Sweep::single(v);
+      d.present_[i] = true;
+    }
+  }
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
+    if (options_[i] == nullptr || options_[i]->count() == 0) continue;
+    const FieldSpec& s = kFields[i];
+    d.values_[i] = parse_sweep(s.option, text_[i], s.dimension, s.bound, sweepable_[i]);
+    d.present_[i] = true;
+    d.given_[i] = true;
+  }
+  return d;
+}
+
+}  // namespace cuplo::calc

@@ -1,0 +1,121 @@
+// Where and how a command's rows go: an aligned table, CSV or JSON, streamed row by row with
+// every float at full precision (the shortest text that reads back to the same 32-bit float).
+// An output file is written to a temporary beside it and renamed over it only when the
+// command succeeded; standard output is streamed, or held back until success with --strict.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "calc/quantity.hpp"
+
+namespace cuplo::calc {
+
+// The output could not be written (disk full, closed pipe...): exit status 4.
+class OutputError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class Format : std::uint8_t { table, csv, json };
+
+// The format: --format if given; else from the extension of -o (.csv, .json, others table);
+// else table on a terminal and CSV otherwise. UsageError for an unknown --format.
+Format choose_format(const std::string& format, const std::string& path, bool terminal);
+
+// A column: its key in CSV and JSON, and its head in the table, with the unit.
+struct Column {
+  std::string_view key;
+  std::string_view head;
+};
+
+// One value of a row: a number, or none (null in JSON, empty in CSV, "-" in the table).
+struct Cell {
+  float value = 0.0f;
+  bool present = true;
+  Cell() = default;
+  Cell(float v) : value(v) {}  // NOLINT: a float is a cell
+  static Cell none() {
+    Cell c(0.0f);
+    c.present = false;
+    return c;
+  }
+};
+
+// One input of the design, for the JSON "design" object: a number, an integer, a word or a
+// sweep.
+struct DesignEntry {
+  enum class Kind : std::uint8_t { number, integer, word, sweep };
+  std::string key;
+  Kind kind = Kind::number;
+  Sweep sweep;            // number (start) and sweep
+  std::int32_t integer = 0;
+  std::string word;
+
+  static DesignEntry of_word(std::string key, std::string word) {
+    DesignEntry e;
+    e.key = std::move(key);
+    e.kind = Kind::word;
+    e.word = std::move(word);
+    return e;
+  }
+};
+
+// The byte stream of one output: standard output, or a file that appears only on commit().
+class Destination {
+ public:
+  // path "" or "-": standard output, held in an unnamed temporary until commit() when hold
+  // is set. Otherwise a temporary beside the file (a file that is not a regular one, such as
+  // /dev/null, is written directly). UsageError naming -o when it cannot be created.
+  Destination(const std::string& path, bool hold);
+  ~Destination();
+  Destination(const Destination&) = delete;
+  Destination& operator=(const Destination&) = delete;
+
+  void write(std::string_view bytes);
+  // Everything written reaches its place: the temporary is renamed over the file, or the held
+  // output copied to standard output. OutputError when that fails.
+  void commit();
+
+ private:
+  void flush();
+  void discard() noexcept;
+
+  int fd_ = -1;
+  bool owned_ = false;  // fd_ is ours to close
+  bool held_ = false;   // fd_ is an unnamed temporary for standard output
+  std::string path_;    // the file to rename over, or empty
+  std::string temp_;    // the temporary's name, or empty
+  std::string buffer_;
+  bool committed_ = false;
+};
+
+// A streaming writer of rows with fixed keys.
+class RowWriter {
+ public:
+  virtual ~RowWriter() = default;
+  virtual void begin() = 0;
+  virtual void row(std::span<const Cell> cells) = 0;
+  // After the last row: the warnings (JSON keeps them; table and CSV leave them to stderr).
+  virtual void end(std::span<const std::string> warnings) = 0;
+};
+
+struct Document {
+  std::string_view command;
+  std::vector<DesignEntry> design;
+  std::vector<Column> columns;
+};
+
+std::unique_ptr<RowWriter> make_writer(Format format, const Document& document,
+                                       Destination& destination);
+
+// The shortest text that reads back to the same float (std::to_chars); "nan", "inf", "-inf"
+// for the values that are not finite. Writes at most 16 characters; returns the end.
+char* write_float(char* out, float value);
+
+}  // namespace cuplo::calc

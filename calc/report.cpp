@@ -1,0 +1,76 @@
+#include "calc/report.hpp"
+
+#include <cstdio>
+
+namespace cuplo::calc {
+
+void say(std::string_view text) {
+  std::string line = "cuplo-calc: ";
+  line += text;
+  line += '\n';
+  std::fputs(line.c_str(), stderr);
+}
+
+cuplo::DesignPoint analysis_point(const cuplo::Substrate& sub, const cuplo::CrossSection& xs,
+                                  float f) {
+  cuplo::DesignPoint p;
+  p.f = f;
+  p.h = sub.h;
+  p.er = sub.er;
+  p.w = xs.w;
+  p.s = xs.s;
+  p.t = sub.t;
+  return p;
+}
+
+Report::Report(const CommonOptions& common, std::string_view command, std::vector<Column> columns,
+               std::vector<DesignEntry> design)
+    : strict_(common.strict),
+      document_{command, std::move(design), std::move(columns)},
+      // With --strict a limit met late in a sweep must still leave no output: standard
+      // output is held back until the run has succeeded.
+      destination_(common.output, common.strict) {
+  const Format format = choose_format(common.format, common.output, common.terminal);
+  writer_ = make_writer(format, document_, destination_);
+}
+
+bool Report::accept(bool ok, cuplo::Failure failure, const char* detail, cuplo::Limits limits,
+                    const cuplo::DesignPoint& point, Where where) {
+  cuplo::Limits all = seen_;
+  all |= limits;
+  if (!(all == seen_)) {
+    for (const cuplo::LimitSpec& row : cuplo::kLimitTable) {
+      if (!limits.contains(row.limit) || seen_.contains(row.limit)) continue;
+      const std::string text = cuplo::describe(row.limit, point);
+      say(strict_ && ok ? "error: " + text + " (--strict)" : "warning: " + text);
+      warnings_.push_back(text);
+    }
+    seen_ = all;
+  }
+  if (!ok) {
+    std::string line = cuplo::describe(failure);
+    if (detail != nullptr) line += std::string(": ") + detail;
+    if (!where.key.empty()) {
+      char value[16];
+      line += " (at " + std::string(where.key) + " = " +
+              std::string(value, write_float(value, where.value)) + ")";
+    }
+    say(line);
+    status_ = failure == cuplo::Failure::invalid_input ? kBadInput : kModelFailure;
+    return false;
+  }
+  if (strict_ && !limits.empty()) {
+    status_ = kAccuracyLimit;
+    return false;
+  }
+  return true;
+}
+
+int Report::finish() {
+  if (!begun_) begin();
+  writer_->end(warnings_);
+  destination_.commit();
+  return status_;
+}
+
+}  // namespace cuplo::calc

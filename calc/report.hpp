@@ -1,0 +1,73 @@
+// One run of a row-producing command: the rows going out, the accuracy limits met on the way
+// (each reported once, at the first point that left it), and the failure that ends the run.
+#pragma once
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "calc/command.hpp"
+#include "calc/output.hpp"
+#include "cuplo/coupler.hpp"
+#include "cuplo/limits.hpp"
+
+namespace cuplo::calc {
+
+// One line on standard error: "cuplo-calc: " and the text.
+void say(std::string_view text);
+
+// The design point of an analysis, as the library judges it.
+cuplo::DesignPoint analysis_point(const cuplo::Substrate& sub, const cuplo::CrossSection& xs,
+                                  float f);
+
+// Where in a sweep a failure happened, for its message: the swept key and value.
+struct Where {
+  std::string_view key;  // empty: a single point
+  float value = 0.0f;
+};
+
+class Report {
+ public:
+  // Chooses the format and opens the output (UsageError for a bad --format or -o). The head
+  // goes out with the first row: a run that fails before it writes nothing.
+  Report(const CommonOptions& common, std::string_view command, std::vector<Column> columns,
+         std::vector<DesignEntry> design);
+
+  // Takes note of a result: its new limits are warned about (errors with --strict), its
+  // failure reported. False when the run stops; status() then says how.
+  template <class T>
+  bool accept(const cuplo::Result<T>& result, const cuplo::DesignPoint& point, Where where = {}) {
+    return accept(result.ok(), result.failure(), result.detail(), result.limits(), point, where);
+  }
+  bool accept(bool ok, cuplo::Failure failure, const char* detail, cuplo::Limits limits,
+              const cuplo::DesignPoint& point, Where where);
+
+  void row(std::initializer_list<Cell> cells) { row(std::span(cells.begin(), cells.size())); }
+  void row(std::span<const Cell> cells) {
+    if (!begun_) begin();
+    writer_->row(cells);
+  }
+
+  // After the last row: the tail, and the output put in place. The exit status.
+  int finish();
+  int status() const { return status_; }
+
+ private:
+  void begin() {
+    writer_->begin();
+    begun_ = true;
+  }
+
+  bool strict_;
+  Document document_;
+  Destination destination_;
+  std::unique_ptr<RowWriter> writer_;
+  cuplo::Limits seen_;
+  std::vector<std::string> warnings_;
+  int status_ = kSuccess;
+  bool begun_ = false;
+};
+
+}  // namespace cuplo::calc

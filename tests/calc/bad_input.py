@@ -1,0 +1,73 @@
+#!/usr/bin/python3
+"""cuplo-calc on bad input, accuracy limits and a model failure.
+
+Bad input: exit status 2, one stderr line naming the option and the value, nothing on stdout,
+and an existing -o file left as it was. Outside the accuracy limits: exit 0 and a warning, or
+with --strict exit 3 and no output. A model failure: exit 1 and no output file.
+
+usage: bad_input.py CUPLO_CALC DEFAULTS_FILE
+"""
+import os
+import subprocess
+import sys
+import tempfile
+
+calc, defaults = sys.argv[1:3]
+scratch = tempfile.TemporaryDirectory()
+folder = scratch.name
+faulty = os.path.join(folder, "faulty.DEF")
+with open(defaults) as f, open(faulty, "w") as g:
+    g.write(f.read().replace("9.8 ", "0.5 ", 1))  # Er below 1
+existing = os.path.join(folder, "kept.csv")
+D = ["--defaults", defaults]
+
+# (arguments, words the stderr line must hold)
+BAD = [
+    (["impedance", "--n", "5"] + D, ["--n: 5 is not 4 or 6"]),
+    (["impedance", "--w", "2x"] + D, ["--w:", '"2x"']),
+    (["impedance", "--h", "abc"] + D, ["--h:", "abc"]),
+    (["impedance", "--h", "0"] + D, ["--h:", "0"]),
+    (["impedance", "--w", "-1mil"] + D, ["--w:", "-1mil"]),
+    (["impedance", "--s", "0mm"] + D, ["--s:", "0mm"]),
+    (["dispersion", "--er", "0.5"] + D, ["--er:", "0.5"]),
+    (["impedance", "--w", "1:2:0"] + D, ["--w:", "1:2:0"]),
+    (["impedance", "--w", "2:1:0.5"] + D, ["--w:", "2:1:0.5"]),
+    (["dispersion", "--f", "1:12:1e-6"] + D, ["--f:", "1:12:1e-6"]),
+    (["impedance", "--er", "9.8", "--h", "0.025"], ["--n", "--w"]),
+    (["synthesize", "--defaults", "absent.DEF"], ["--defaults", "absent.DEF"]),
+    (["synthesize", "--defaults", faulty], ["--defaults", "Er."]),
+    (["impedance", "--zo", "50"] + D, ["--zo", "50"]),
+]
+# (arguments, exit status, stderr, stdout expected)
+LIMITS = [
+    (["impedance", "--w", "0.1"] + D, 0, "warning: W/H = 4 is above 3", True),
+    (["impedance", "--w", "0.05:0.1:0.025", "--strict"] + D, 3, "W/H = 4", False),
+    (["synthesize", "--zo", "150"] + D, 1, "no convergence", False),
+]
+
+failures = []
+for args, words in BAD:
+    with open(existing, "w") as f:
+        f.write("kept\n")
+    done = subprocess.run([calc] + args + ["-o", existing], capture_output=True, text=True)
+    lines = done.stderr.splitlines()
+    if (done.returncode != 2 or done.stdout or len(lines) != 1 or
+            not all(w in lines[0] for w in words) or open(existing).read() != "kept\n"):
+        failures.append((args, done.returncode, done.stderr))
+
+for args, status, message, output in LIMITS:
+    target = os.path.join(folder, "new.csv")
+    for where in ([], ["-o", target]):
+        done = subprocess.run([calc] + args + where, capture_output=True, text=True)
+        wrote = bool(done.stdout) or os.path.exists(target)
+        if done.returncode != status or message not in done.stderr or wrote != output:
+            failures.append((args + where, done.returncode, done.stderr))
+        if os.path.exists(target):
+            os.remove(target)
+
+# Nothing but the files the runs were asked for: no temporary left behind.
+if sorted(os.listdir(folder)) != ["faulty.DEF", "kept.csv"]:
+    failures.append(("left in the folder", sorted(os.listdir(folder))))
+for failure in failures:
+    print("FAIL", failure)
+sys.exit(1 if failures else 0)

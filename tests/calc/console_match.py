@@ -1,0 +1,126 @@
+#!/usr/bin/python3
+"""cuplo-calc against the console program on the shipped design.
+
+The console runs scripted dialogues on the defaults file (impedance over the W sweep, the
+dispersion table, a static and a dispersive synthesis in the verification mode, which prints
+the check row); its report rows are cut by the fixed layouts of app/impedance.cpp,
+app/frequency.cpp and app/synthesis.cpp. cuplo-calc computes the same design as JSON and as
+CSV, read by Python's json and csv modules: the row counts must agree, and every value
+rounded half away from zero to the console's decimals must read as the console's text.
+
+usage: console_match.py CUPLO CUPLO_CALC DEFAULTS_FILE
+"""
+import csv
+import decimal
+import io
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+cuplo, calc, defaults = map(os.path.abspath, sys.argv[1:4])
+NAMES = ("DLTAN Er F Fmax Fmin Fstep H Co L N RES SR Rl Rs S Smax Smin Sstep T W Wmax Wmin "
+         "Wstep Zo Zoe Zoo").split()
+with open(defaults) as f:
+    DEF = {n: line[:13].strip() for n, line in zip(NAMES, f.read().splitlines()[1:])}
+
+# Console row layouts: the literal that opens the row, then (width, decimals) of each F field.
+ROW = (" ", [(16, 5), (9, 5), (9, 2), (8, 2), (8, 2), (8, 3), (7, 2), (8, 2)])
+DISPERSION = (" ", [(22, 4), (7, 2), (7, 2), (7, 2), (9, 2), (8, 2), (8, 2)])
+STATIC_CHECK = (" Analysis", [(8, 5), (9, 5), (9, 2), (8, 2), (8, 2), (8, 3), (8, 3), (8, 3)])
+DISPERSIVE_ROW = (" ", [(12, 4), (8, 5), (8, 5), (9, 2), (8, 2), (8, 2), (8, 3), (7, 2), (8, 2)])
+DISPERSIVE_CHECK = (" Ana.", [(8, 4), (8, 5), (8, 5), (8, 2), (8, 2), (8, 2), (8, 3), (8, 3),
+                              (8, 3)])
+
+ANALYSIS = "w_in s_in zo_ohm zoe_ohm zoo_ohm coupling_db eeff_even eeff_odd".split()
+CHECK = "w_in s_in check_zo_ohm check_zoe_ohm check_zoo_ohm check_coupling_db".split()
+KEYS = {
+    "impedance": ANALYSIS,
+    "dispersion": "f_ghz eeff_even eeff_odd eeff_coupler zoe_ohm zoo_ohm zo_ohm".split(),
+    "synthesize": ANALYSIS[:6] + CHECK[2:] + ["l_in"],
+}
+sweep = lambda a, b, c: f"{DEF[a]}:{DEF[b]}:{DEF[c]}"
+# The console's dispersion table opens with the static row (0 GHz) when the sweep starts
+# above 0; cuplo-calc gives exactly the points asked for, so that row is asked for apart.
+baseline = [["--f", "0"]] if float(DEF["Fmin"]) != 0 else []
+
+# (console answers, cuplo-calc runs whose rows follow one another, [(layout, keys)]): each
+# layout's console rows correspond one to one, in order, to the cuplo-calc rows. None: the
+# frequency of a synthesis row, which is not a row key.
+SCENARIOS = [
+    ("1\n1\n1\n" + "\n" * 10 + "3\n",
+     [["impedance", "--w", sweep("Wmin", "Wmax", "Wstep")]], [(ROW, ANALYSIS)]),
+    ("1\n2\n2\n" + "\n" * 10 + "3\n",
+     [["dispersion"] + b for b in baseline] + [["dispersion", "--f", sweep("Fmin", "Fmax", "Fstep")]],
+     [(DISPERSION, KEYS["dispersion"])]),
+    ("2\n1\n1\n" + "\n" * 6 + "-417\n3\n", [["synthesize"]],
+     [(ROW, ANALYSIS), (STATIC_CHECK, CHECK + ["check_eeff_even", "check_eeff_odd"])]),
+    ("2\n2\n1\n" + "\n" * 7 + "-417\n3\n", [["synthesize", "--dispersive"]],
+     [(DISPERSIVE_ROW, [None] + ANALYSIS), (DISPERSIVE_CHECK, [None] + CHECK + ["check_eeff_even", "check_eeff_odd"])]),
+]
+
+
+def console_rows(answers, layout):
+    with tempfile.TemporaryDirectory() as folder:
+        shutil.copy(defaults, os.path.join(folder, "CuploDEMO.DEF"))
+        out = subprocess.run([cuplo], input=answers.encode(), cwd=folder, capture_output=True,
+                             check=True).stdout.decode().replace("\r\n", "\n")
+    start, fields = layout
+    rows = []
+    for line in out.splitlines():
+        if not line.startswith(start) or len(line) != len(start) + sum(w for w, _ in fields):
+            continue
+        cells, at = [], len(start)
+        for width, decimals in fields:
+            cells.append((line[at:at + width].strip(), decimals))
+            at += width
+        try:
+            [decimal.Decimal(text) for text, _ in cells]
+        except decimal.InvalidOperation:
+            continue
+        rows.append(cells)
+    return rows
+
+
+def calc_rows(runs, fmt):
+    rows, command = [], runs[0][0]
+    for run in runs:
+        done = subprocess.run([calc] + run + ["--defaults", defaults, "--format", fmt],
+                              capture_output=True, text=True)
+        assert done.returncode == 0 and done.stderr == "", (run, done.stderr)
+        if fmt == "json":
+            document = json.loads(done.stdout, parse_float=str)
+            assert document["command"] == command and document["warnings"] == []
+            rows += document["rows"]
+        else:
+            rows += list(csv.DictReader(io.StringIO(done.stdout)))
+    for row in rows:
+        assert list(row)[:len(KEYS[command])] == KEYS[command], list(row)
+    return rows
+
+
+def rounded(text, decimals):
+    exact = struct.unpack("f", struct.pack("f", float(text)))[0]  # the 32-bit value itself
+    return decimal.Decimal(exact).quantize(decimal.Decimal(1).scaleb(-decimals),
+                                           rounding=decimal.ROUND_HALF_UP)
+
+
+failures = 0
+for answers, runs, layouts in SCENARIOS:
+    for fmt in ("json", "csv"):
+        ours = calc_rows(runs, fmt)
+        for layout, keys in layouts:
+            theirs = console_rows(answers, layout)
+            if len(theirs) != len(ours) or not ours:
+                print(f"{runs} {fmt}: {len(ours)} rows, the console {len(theirs)}")
+                failures += 1
+                continue
+            for n, (mine, cells) in enumerate(zip(ours, theirs)):
+                for key, (text, decimals) in zip(keys, cells):
+                    if key is not None and rounded(mine[key], decimals) != decimal.Decimal(text):
+                        print(f"{runs} {fmt} row {n} {key}: {mine[key]} is not {text}")
+                        failures += 1
+sys.exit(1 if failures else 0)
