@@ -24,12 +24,13 @@ cuplo::DesignPoint analysis_point(const cuplo::Substrate& sub, const cuplo::Cros
 }
 
 Report::Report(const CommonOptions& common, std::string_view command, std::vector<Column> columns,
-               std::vector<DesignEntry> design)
+               std::vector<DesignEntry> design, bool on_standard_error)
     : strict_(common.strict),
       document_{command, std::move(design), std::move(columns)},
       // With --strict a limit met late in a sweep must still leave no output: standard
       // output is held back until the run has succeeded.
-      destination_(common.output, common.strict) {
+      destination_(on_standard_error ? Destination(Destination::StandardError{})
+                                     : Destination(common.output, common.strict)) {
   const Format format = choose_format(common.format, common.output, common.terminal);
   writer_ = make_writer(format, document_, destination_);
 }

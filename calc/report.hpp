@@ -30,10 +30,11 @@ struct Where {
 
 class Report {
  public:
-  // Chooses the format and opens the output (UsageError for a bad --format or -o). The head
-  // goes out with the first row: a run that fails before it writes nothing.
+  // Chooses the format and opens the output (UsageError for a bad --format or -o), or
+  // standard error for a command whose -o is a file of its own. The head goes out with the
+  // first row: a run that fails before it writes nothing.
   Report(const CommonOptions& common, std::string_view command, std::vector<Column> columns,
-         std::vector<DesignEntry> design);
+         std::vector<DesignEntry> design, bool on_standard_error = false);
 
   // Takes note of a result: its new limits are warned about (errors with --strict), its
   // failure reported. False when the run stops; status() then says how.

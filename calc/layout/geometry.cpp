@@ -40,11 +40,9 @@ std::string fixed(float x, int decimals) {
   return r.ec == std::errc() ? std::string(buf, r.ptr) : shortest(x);
 }
 
-// A length in inches as millimetres for a message, to the nanometre.
-std::string mm_of_inches(float inches) {
-  const double nm = static_cast<double>(inches) * kNanometresPerInch;
-  if (!std::isfinite(nm) || std::fabs(nm) > 1e15) return shortest(inches * 25.4f);
-  return millimetres(std::llround(nm), 1);
+// A length in inches as micrometres for a message.
+std::string um_of_inches(float inches) {
+  return shortest(inches * 25400.0f);
 }
 
 std::string decimal(std::int64_t units, std::int32_t grid_nm, std::int64_t per_unit, int digits) {
@@ -97,24 +95,30 @@ std::string micrometres(std::int64_t units, std::int32_t grid_nm) {
   return decimal(units, grid_nm, 1'000, 3);
 }
 
+Problem on_grid(const CrossSection& xs, std::int32_t grid_nm) {
+  using W = Problem::What;
+  if (grid_nm < 1) return {W::grid, "the grid is not a positive number of nanometres"};
+  if (xs.n != 4 && xs.n != 6) return {W::strips, "the coupler has 4 or 6 fingers"};
+  const double grid_inches = grid_nm / kNanometresPerInch;
+  if (!(static_cast<double>(xs.w) >= grid_inches)) {
+    return {W::width, "the fingers (" + um_of_inches(xs.w) + " um) are narrower than the grid (" +
+                          micrometres(1, grid_nm) + " um)"};
+  }
+  if (!(static_cast<double>(xs.s) >= grid_inches)) {
+    return {W::spacing, "the gaps (" + um_of_inches(xs.s) + " um) are narrower than the grid (" +
+                            micrometres(1, grid_nm) + " um)"};
+  }
+  return {};
+}
+
 Built draw(const Design& d, std::int32_t grid_nm, const std::string& name) {
   using W = Problem::What;
   const std::int32_t n = d.section.n;
-  if (grid_nm < 1) return refused(W::grid, "the grid is not a positive number of nanometres");
-  if (n != 4 && n != 6) return refused(W::strips, "the coupler has 4 or 6 fingers");
-  const double grid_inches = grid_nm / kNanometresPerInch;
-  const std::string grid_text = millimetres(1, grid_nm) + " mm";
-  if (!(static_cast<double>(d.section.w) >= grid_inches)) {
-    return refused(W::width, "the fingers (" + mm_of_inches(d.section.w) +
-                                 " mm) are narrower than the grid (" + grid_text + ")");
-  }
-  if (!(static_cast<double>(d.section.s) >= grid_inches)) {
-    return refused(W::spacing, "the gaps (" + mm_of_inches(d.section.s) +
-                                   " mm) are narrower than the grid (" + grid_text + ")");
-  }
-  if (!(static_cast<double>(d.reference_width) >= grid_inches)) {
-    return refused(W::feeds, "the feed lines (" + mm_of_inches(d.reference_width) +
-                                 " mm) are narrower than the grid (" + grid_text + ")");
+  if (Problem p = on_grid(d.section, grid_nm); p.what != W::none) return refused(p.what, p.message);
+  const std::string grid_text = micrometres(1, grid_nm) + " um";
+  if (!(static_cast<double>(d.reference_width) >= grid_nm / kNanometresPerInch)) {
+    return refused(W::grid, "the feed lines (" + um_of_inches(d.reference_width) +
+                                " um) are narrower than the grid (" + grid_text + ")");
   }
   if (!(d.feed_length >= 0.0f)) return refused(W::feeds, "the feed length is negative");
 
@@ -136,11 +140,17 @@ Built draw(const Design& d, std::int32_t grid_nm, const std::string& name) {
 
   // The feeds leave the outer fingers flush with the coupler's ends and must stay within the
   // end quarters, so that the middle half of the coupler is fingers only.
+  if (wref > *half) {
+    return refused(W::feeds, "the feed lines, " + micrometres(wref, grid_nm) +
+                                 " um wide, overlap: the feeds of ports 1 and 4, and of 2 and "
+                                 "3, need twice that along a coupler " +
+                                 micrometres(2 * *half, grid_nm) + " um long");
+  }
   if (2 * wref > *half) {
-    return refused(W::feeds, "the feed lines, " + millimetres(wref, grid_nm) +
-                                 " mm wide, do not fit within the coupler's end quarters (L/4 = " +
-                                 millimetres(*half / 2, grid_nm) +
-                                 " mm): they would reach into the middle half, which is fingers "
+    return refused(W::feeds, "the feed lines, " + micrometres(wref, grid_nm) +
+                                 " um wide, do not fit within the coupler's end quarters (L/4 = " +
+                                 micrometres(*half / 2, grid_nm) +
+                                 " um): they would reach into the middle half, which is fingers "
                                  "only");
   }
   // The straps of one end, one per gap between fingers of the strapped conductor, are
@@ -152,7 +162,7 @@ Built draw(const Design& d, std::int32_t grid_nm, const std::string& name) {
     return refused(W::straps, "the " + std::to_string(straps_per_end) +
                                   " straps at each end need more than a quarter of the "
                                   "coupler's length (" +
-                                  millimetres(*half / 2, grid_nm) + " mm)");
+                                  micrometres(*half / 2, grid_nm) + " um)");
   }
 
   // Finger k spans y0 + k*(w + s) to that + w: widths and gaps exact to the grid, the

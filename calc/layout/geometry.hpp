@@ -85,6 +85,10 @@ struct Built {
 // (and at least one grid unit).
 inline constexpr float kStrapWidthInches = 0.001f;
 
+// Why the cross-section cannot be drawn on a grid of grid_nm nanometres (fingers or gaps
+// narrower than the grid), or What::none.
+Problem on_grid(const CrossSection& section, std::int32_t grid_nm);
+
 // The drawing of the design on a grid of grid_nm nanometres, named name.
 Built draw(const Design& design, std::int32_t grid_nm, const std::string& name);
 

@@ -11,6 +11,7 @@ namespace {
 
 constexpr const char* kCopperColour = "#c06a2b";
 constexpr const char* kStrapColour = "#1f5fbf";
+constexpr const char* kPadEdgeColour = "#5a2a08";
 constexpr const char* kSubstrateColour = "#ece8dc";
 constexpr double kDisplayWidthPx = 640.0;  // the picture's width on screen; its height follows
 
@@ -66,6 +67,9 @@ std::string svg_preview(const Drawing& d) {
          "\" height=\"" + um(view_h) + "\" fill=\"" + kSubstrateColour + "\"/>\n";
   out += "<g fill=\"" + std::string(kCopperColour) + "\">\n";
   for (const Box& b : d.copper) out += rect(b);
+  // The pads outlined, so that they stand out from their feed lines.
+  out += "</g>\n<g fill=\"" + std::string(kCopperColour) + "\" stroke=\"" + kPadEdgeColour +
+         "\" stroke-width=\"" + um(d.strap_width) + "\">\n";
   for (const Port& p : d.ports) out += rect(p.pad);
   out += "</g>\n<g stroke=\"" + std::string(kStrapColour) + "\" stroke-width=\"" +
          um(d.strap_width) + "\">\n";
