@@ -1,5 +1,6 @@
-// KiCad 6 footprint in its S-expression form, laid out as pcbnew writes it, so that a
-// footprint saved again by KiCad differs from ours only where KiCad adds its own fields.
+// KiCad 6 footprint in the S-expression form of that version (20211014), numbers in
+// millimetres as KiCad writes them: up to six decimals, no trailing zeros. The coupler is
+// printed copper: nothing to buy or place, so it stays out of the BOM and the position files.
 #include <cstdint>
 #include <string>
 
@@ -56,10 +57,10 @@ std::string kicad_footprint(const Drawing& d) {
   const std::string font = "    (effects (font (size 1 1) (thickness 0.15)))\n";
 
   std::string out = "(footprint " + quoted(d.name) + " (version 20211014) (generator cuplo-calc)\n";
-  out += "  (layer \"F.Cu\")\n";
+  out += "  (layer \"F.Cu\")\n  (tedit 0)\n";
   out += "  (descr " + quoted(d.description) + ")\n";
   out += "  (tags \"RF coupler interdigitated quadrature microstrip\")\n";
-  out += "  (attr smd)\n";
+  out += "  (attr smd exclude_from_pos_files exclude_from_bom)\n";
   out += "  (fp_text reference \"REF**\" (at 0 " + w.nm(upper - kTextGap) +
          ") (layer \"F.SilkS\")\n" + font + "  )\n";
   out += "  (fp_text value " + quoted(d.name) + " (at 0 " + w.nm(lower + kTextGap) +
