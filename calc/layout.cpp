@@ -67,48 +67,7 @@ class Layout final : public Command {
   int run(const CommonOptions& common) override {
     const Kind kind = kind_of(common.output);
     const Design d = options_.gather();
-    d.require({Field::n, Field::er, Field::h, Field::t});
-    const bool targets =
-        d.given(Field::zo) || d.given(Field::coupling) || d.given(Field::f) || dispersive_;
-    const bool geometry =
-        d.given(Field::w) || d.given(Field::s) || d.given(Field::l) || fo_->count() > 0;
-    if (targets && geometry) {
-      throw UsageError(std::string(first_given(d)) +
-                       ": the coupler is given by its geometry (--w, --s, --l or --fo) or by "
-                       "targets (--zo, --coupling, --f), not both");
-    }
-    const cuplo::Substrate sub = d.substrate();
-    const std::int32_t n = d.strips();
-    const float reference =
-        reference_text_.empty()
-            ? kDefaultReferenceOhms
-            : parse_value("--reference", reference_text_, Dimension::impedance, Bound::positive);
-    const float feed_length =
-        feed_text_.empty()
-            ? kFeedLengthInHeights * sub.h
-            : parse_value("--feed-length", feed_text_, Dimension::length, Bound::non_negative);
-    const std::int32_t grid_nm = grid();
-    const bool by_fo = !targets && fo_->count() > 0;
-    const float fo_given =
-        by_fo ? parse_value("--fo", fo_text_, Dimension::frequency, Bound::positive) : 0.0f;
-    if (by_fo && d.given(Field::l)) throw UsageError("--fo: give --l or --fo, not both");
-    if (!targets) {
-      d.require(by_fo ? std::initializer_list<Field>{Field::w, Field::s}
-                      : std::initializer_list<Field>{Field::w, Field::s, Field::l});
-    }
-
-    std::vector<DesignEntry> design =
-        targets ? d.entries({Field::w, Field::s, Field::l})
-        : by_fo ? d.entries({Field::l, Field::f, Field::zo, Field::coupling})
-                : d.entries({Field::f, Field::zo, Field::coupling});
-    if (by_fo) design.push_back(number("fo_ghz", fo_given));
-    design.push_back(DesignEntry::of_word("input", targets ? "targets" : "geometry"));
-    if (targets) {
-      design.push_back(DesignEntry::of_word("impedances", dispersive_ ? "dispersive" : "static"));
-    }
-    design.push_back(number("reference_ohm", reference));
-    design.push_back(number("feed_length_in", feed_length));
-    design.push_back(number("grid_in", static_cast<float>(grid_nm / kNanometresPerInch)));
+    const Inputs in = read(d);
 
     // Without --format the values are a table on standard error: standard output stays free.
     CommonOptions values = common;
@@ -126,84 +85,31 @@ class Layout final : public Command {
                    {"feed_width_in", "feed W (in)"},
                    {"feed_length_in", "feed L (in)"},
                    {"strap_width_in", "strap (in)"}},
-                  std::move(design), common.format.empty());
+                  entries(d, in), common.format.empty());
 
-    // The cross-section, its length and the centre frequency, exactly as synthesize (targets)
-    // and response --fo (geometry) compute them.
-    cuplo::CrossSection xs{n, 0.0f, 0.0f};
-    float length = 0.0f;
-    float fo = 0.0f;
-    if (targets) {
-      d.require({Field::zo, Field::coupling, Field::f});
-      fo = d.value(Field::f);
-      if (!(fo > 0.0f)) {
-        throw UsageError("--f: " + text(fo) +
-                         " GHz: the coupler is a quarter wave at --f, "
-                         "which must be above 0");
-      }
-      const cuplo::Target target =
-          cuplo::Target::zo_and_coupling(d.value(Field::zo), d.value(Field::coupling));
-      const cuplo::Result<cuplo::Synthesis> r =
-          dispersive_ ? cuplo::synthesize(sub, n, target, fo) : cuplo::synthesize(sub, n, target);
-      cuplo::DesignPoint p = analysis_point(sub, r->section, dispersive_ ? fo : 0.0f);
-      p.synthesis = true;
-      p.zo = r->zo;
-      p.coupling_db = r->coupling_db;
-      if (!report.accept(r.ok(), r.failure(), r.detail(), r.ok() ? r.limits() : cuplo::Limits{}, p,
-                         {})) {
-        return report.status();
-      }
-      xs = r->section;
-    } else {
-      xs = {n, d.value(Field::w), d.value(Field::s)};
-    }
-    // Fingers the grid cannot draw are refused before the models warn about them.
-    if (const Problem p = cuplo::layout::on_grid(xs, grid_nm); p.what != Problem::What::none) {
-      throw UsageError(refusal(d, targets, p, reference));
-    }
-    const cuplo::Analysis analysis(sub, xs);
-    if (targets || by_fo) {
-      if (by_fo) fo = fo_given;
-      const cuplo::Result<float> l = analysis.quarter_wave_length(fo);
-      if (!report.accept(l, analysis_point(sub, xs, fo))) return report.status();
-      length = *l;
-    } else {
-      length = d.value(Field::l);
-      const cuplo::Result<float> f = analysis.centre_frequency(length);
-      if (!report.accept(f, analysis_point(sub, xs, *f))) return report.status();
-      fo = *f;
-    }
-    const cuplo::Result<cuplo::Impedances> z = analysis.impedances(fo);
-    if (!report.accept(z, analysis_point(sub, xs, fo))) return report.status();
-    const cuplo::Result<float> feed = cuplo::layout::feed_width(sub, reference);
-    if (!feed) {
-      throw UsageError("--reference: " + text(reference) +
-                       " ohm: no microstrip on this substrate has that impedance");
-    }
-
-    const cuplo::layout::Design layout{sub,         xs,    length,         reference, *feed,
-                                       feed_length, z->zo, z->coupling_db, fo};
+    cuplo::layout::Design design;
+    if (!solve(report, d, in, design)) return report.status();
     const std::string stem = std::filesystem::path(common.output).stem().string();
-    const cuplo::layout::Built built = cuplo::layout::draw(layout, grid_nm, stem);
-    if (!built.ok()) throw UsageError(refusal(d, targets, built.problem, reference));
+    const cuplo::layout::Built built = cuplo::layout::draw(design, in.grid_nm, stem);
+    if (!built.ok()) throw UsageError(refusal(d, in, built.problem));
 
-    std::string bytes;
+    Destination file(common.output, false);
     switch (kind) {
       case Kind::footprint:
-        bytes = cuplo::layout::kicad_footprint(built.drawing);
+        file.write(cuplo::layout::kicad_footprint(built.drawing));
         break;
       case Kind::mask:
-        bytes = cuplo::layout::gds_stream(built.drawing, now());
+        file.write(cuplo::layout::gds_stream(built.drawing, now()));
         break;
       case Kind::preview:
-        bytes = cuplo::layout::svg_preview(built.drawing);
+        file.write(cuplo::layout::svg_preview(built.drawing));
         break;
     }
-    Destination file(common.output, false);
-    file.write(bytes);
     file.commit();
-    report.row({xs.w, xs.s, length, fo, z->zo, z->zoe, z->zoo, z->coupling_db, *feed, feed_length,
-                static_cast<float>(built.drawing.strap_width * grid_nm / kNanometresPerInch)});
+    const double strap_nm = static_cast<double>(built.drawing.strap_width) * in.grid_nm;
+    report.row({design.section.w, design.section.s, design.length, design.centre_ghz, design.zo,
+                design.zoe, design.zoo, design.coupling_db, design.reference_width,
+                design.feed_length, static_cast<float>(strap_nm / kNanometresPerInch)});
     return report.finish();
   }
 
@@ -219,6 +125,125 @@ class Layout final : public Command {
     }
     throw UsageError("-o: " + in_quotes(path) +
                      ": the extension chooses the file: .kicad_mod, .gds or .svg");
+  }
+
+  // What the options ask for, beyond the design's values.
+  struct Inputs {
+    bool targets = false;  // synthesize from --zo, --coupling and --f
+    bool by_fo = false;    // geometry made a quarter wave at --fo
+    float fo = 0.0f;       // GHz, with by_fo
+    float reference = kDefaultReferenceOhms;
+    float feed_length = 0.0f;  // inches
+    std::int32_t grid_nm = 1;
+  };
+
+  Inputs read(const Design& d) const {
+    d.require({Field::n, Field::er, Field::h, Field::t});
+    Inputs in;
+    in.targets = d.given(Field::zo) || d.given(Field::coupling) || d.given(Field::f) || dispersive_;
+    const bool geometry =
+        d.given(Field::w) || d.given(Field::s) || d.given(Field::l) || fo_->count() > 0;
+    if (in.targets && geometry) {
+      throw UsageError(std::string(first_given(d)) +
+                       ": the coupler is given by its geometry (--w, --s, --l or --fo) or by "
+                       "targets (--zo, --coupling, --f), not both");
+    }
+    in.by_fo = !in.targets && fo_->count() > 0;
+    if (in.by_fo) {
+      if (d.given(Field::l)) throw UsageError("--fo: give --l or --fo, not both");
+      in.fo = parse_value("--fo", fo_text_, Dimension::frequency, Bound::positive);
+    }
+    if (!reference_text_.empty()) {
+      in.reference =
+          parse_value("--reference", reference_text_, Dimension::impedance, Bound::positive);
+    }
+    in.feed_length = feed_text_.empty() ? kFeedLengthInHeights * d.value(Field::h)
+                                        : parse_value("--feed-length", feed_text_,
+                                                      Dimension::length, Bound::non_negative);
+    in.grid_nm = grid();
+    if (in.targets) {
+      d.require({Field::zo, Field::coupling, Field::f});
+      if (!(d.value(Field::f) > 0.0f)) {
+        throw UsageError("--f: " + text(d.value(Field::f)) +
+                         " GHz: the coupler is a quarter wave at --f, which must be above 0");
+      }
+    } else {
+      d.require(in.by_fo ? std::initializer_list<Field>{Field::w, Field::s}
+                         : std::initializer_list<Field>{Field::w, Field::s, Field::l});
+    }
+    return in;
+  }
+
+  // The JSON design: the values used, how the coupler was given, and the layout's own.
+  std::vector<DesignEntry> entries(const Design& d, const Inputs& in) const {
+    std::vector<DesignEntry> out = in.targets ? d.entries({Field::w, Field::s, Field::l})
+                                   : in.by_fo
+                                       ? d.entries({Field::l, Field::f, Field::zo, Field::coupling})
+                                       : d.entries({Field::f, Field::zo, Field::coupling});
+    if (in.by_fo) out.push_back(number("fo_ghz", in.fo));
+    out.push_back(DesignEntry::of_word("input", in.targets ? "targets" : "geometry"));
+    if (in.targets) {
+      out.push_back(DesignEntry::of_word("impedances", dispersive_ ? "dispersive" : "static"));
+    }
+    out.push_back(number("reference_ohm", in.reference));
+    out.push_back(number("feed_length_in", in.feed_length));
+    out.push_back(number("grid_in", static_cast<float>(in.grid_nm / kNanometresPerInch)));
+    return out;
+  }
+
+  // The cross-section, its length and centre frequency, exactly as synthesize (targets) and
+  // response --fo (geometry) compute them, the coupler analysed there, and the feed width.
+  // False when the report stops the run.
+  bool solve(Report& report, const Design& d, const Inputs& in, cuplo::layout::Design& out) const {
+    const cuplo::Substrate sub = d.substrate();
+    cuplo::CrossSection xs{d.strips(), 0.0f, 0.0f};
+    float fo = in.targets ? d.value(Field::f) : in.fo;
+    if (in.targets) {
+      const cuplo::Target target =
+          cuplo::Target::zo_and_coupling(d.value(Field::zo), d.value(Field::coupling));
+      const cuplo::Result<cuplo::Synthesis> r = dispersive_
+                                                    ? cuplo::synthesize(sub, xs.n, target, fo)
+                                                    : cuplo::synthesize(sub, xs.n, target);
+      cuplo::DesignPoint p = analysis_point(sub, r->section, dispersive_ ? fo : 0.0f);
+      p.synthesis = true;
+      p.zo = r->zo;
+      p.coupling_db = r->coupling_db;
+      // A failed synthesis has no dimensions to judge: its failure alone is reported.
+      if (!report.accept(r.ok(), r.failure(), r.detail(), r.ok() ? r.limits() : cuplo::Limits{}, p,
+                         {})) {
+        return false;
+      }
+      xs = r->section;
+    } else {
+      xs.w = d.value(Field::w);
+      xs.s = d.value(Field::s);
+    }
+    // Fingers the grid cannot draw are refused before the models warn about them.
+    if (const Problem p = cuplo::layout::on_grid(xs, in.grid_nm); p.what != Problem::What::none) {
+      throw UsageError(refusal(d, in, p));
+    }
+    const cuplo::Analysis analysis(sub, xs);
+    float length = 0.0f;
+    if (in.targets || in.by_fo) {
+      const cuplo::Result<float> l = analysis.quarter_wave_length(fo);
+      if (!report.accept(l, analysis_point(sub, xs, fo))) return false;
+      length = *l;
+    } else {
+      length = d.value(Field::l);
+      const cuplo::Result<float> f = analysis.centre_frequency(length);
+      if (!report.accept(f, analysis_point(sub, xs, *f))) return false;
+      fo = *f;
+    }
+    const cuplo::Result<cuplo::Impedances> z = analysis.impedances(fo);
+    if (!report.accept(z, analysis_point(sub, xs, fo))) return false;
+    const cuplo::Result<float> feed = cuplo::layout::feed_width(sub, in.reference);
+    if (!feed) {
+      throw UsageError("--reference: " + text(in.reference) +
+                       " ohm: no microstrip on this substrate has that impedance");
+    }
+    out = {sub,   xs,     length, in.reference,   *feed, in.feed_length,
+           z->zo, z->zoe, z->zoo, z->coupling_db, fo};
+    return true;
   }
 
   // The grid in whole nanometres: the footprint's coordinates are nanometres, so a finer or
@@ -243,12 +268,12 @@ class Layout final : public Command {
   }
 
   // The option whose value a drawing problem comes from, with that value, and the reason.
-  std::string refusal(const Design& d, bool targets, const Problem& problem,
-                      float reference) const {
+  std::string refusal(const Design& d, const Inputs& in, const Problem& problem) const {
+    const bool targets = in.targets;
     const std::string grid = "--grid: " + (grid_text_.empty() ? "1 nm" : in_quotes(grid_text_));
-    const std::string length = targets            ? "--f: " + text(d.value(Field::f)) + " GHz"
-                               : fo_->count() > 0 ? "--fo: " + in_quotes(fo_text_)
-                                                  : "--l: " + text(d.value(Field::l)) + " in";
+    const std::string length = targets    ? "--f: " + text(d.value(Field::f)) + " GHz"
+                               : in.by_fo ? "--fo: " + in_quotes(fo_text_)
+                                          : "--l: " + text(d.value(Field::l)) + " in";
     std::string option;
     switch (problem.what) {
       case Problem::What::width:  // synthesized fingers: the grid is too coarse for them
@@ -258,7 +283,7 @@ class Layout final : public Command {
         option = targets ? grid : "--s: " + text(d.value(Field::s)) + " in";
         break;
       case Problem::What::feeds:
-        option = "--reference: " + text(reference) + " ohm";
+        option = "--reference: " + text(in.reference) + " ohm";
         break;
       case Problem::What::length:
       case Problem::What::straps:

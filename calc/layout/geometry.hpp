@@ -63,9 +63,12 @@ struct Design {
   float reference_impedance = 0.0f;  // ohms, the feed lines' impedance
   float reference_width = 0.0f;      // the feed lines' width
   float feed_length = 0.0f;          // from the coupler's outer edge to the pad
-  float zo = 0.0f;                   // ohms, for the description
-  float coupling_db = 0.0f;          // dB
-  float centre_ghz = 0.0f;           // the frequency at which L is a quarter wave
+  // The coupler analysed at its centre frequency, for the description.
+  float zo = 0.0f;           // ohms
+  float zoe = 0.0f;          // ohms
+  float zoo = 0.0f;          // ohms
+  float coupling_db = 0.0f;  // dB
+  float centre_ghz = 0.0f;   // the frequency at which L is a quarter wave
 };
 
 // Why a design cannot be drawn, by the design value at fault.
