@@ -302,6 +302,7 @@ Destination::Destination(const std::string& path, bool hold) {
     return;
   }
 
+  name_ = in_quotes(path);
   // A link is followed, so that the file it names is replaced and the link kept.
   std::error_code ec;
   std::filesystem::path real = std::filesystem::weakly_canonical(path, ec);
@@ -338,7 +339,7 @@ Destination::Destination(const std::string& path, bool hold) {
   if (exists) (void)::fchmod(fd_, st.st_mode & 07777);
 }
 
-Destination::Destination(StandardError) : fd_(STDERR_FILENO) {}
+Destination::Destination(StandardError) : fd_(STDERR_FILENO), name_("standard error") {}
 
 Destination::~Destination() {
   if (committed_) return;
@@ -356,41 +357,42 @@ void Destination::write(std::string_view bytes) {
 
 void Destination::flush() {
   if (!write_all(fd_, buffer_.data(), buffer_.size())) {
-    const std::string where = path_.empty() ? std::string("standard output") : in_quotes(path_);
-    throw OutputError("cannot write " + where + ": " + system_reason());
+    throw OutputError("cannot write " + name_ + ": " + system_reason());
   }
   buffer_.clear();
 }
 
 void Destination::commit() {
   flush();
-  const std::string where = path_.empty() ? std::string("standard output") : in_quotes(path_);
   if (held_) {
-    if (::lseek(fd_, 0, SEEK_SET) != 0) throw OutputError("cannot read back the held output");
+    const off_t size = ::lseek(fd_, 0, SEEK_END);
+    if (size < 0 || ::lseek(fd_, 0, SEEK_SET) != 0) {
+      throw OutputError("cannot read back the held output: " + system_reason());
+    }
     std::array<char, kFlushSize> piece{};
-    // Each pass reads at least one byte or ends: the file is finite.
-    for (;;) {
+    // Each pass copies at least one byte of the held size, or fails.
+    for (off_t copied = 0; copied < size;) {
       const ssize_t n = ::read(fd_, piece.data(), piece.size());
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) throw OutputError("cannot read back the held output: " + system_reason());
-      if (n == 0) break;
+      if (n <= 0) throw OutputError("cannot read back the held output: " + system_reason());
       if (!write_all(STDOUT_FILENO, piece.data(), static_cast<std::size_t>(n))) {
         throw OutputError("cannot write standard output: " + system_reason());
       }
+      copied += n;
     }
   }
   if (!temp_.empty() && ::fsync(fd_) != 0) {
-    throw OutputError("cannot write " + where + ": " + system_reason());
+    throw OutputError("cannot write " + name_ + ": " + system_reason());
   }
   if (owned_) {
     const int fd = fd_;
     fd_ = -1;
     owned_ = false;
-    if (::close(fd) != 0) throw OutputError("cannot write " + where + ": " + system_reason());
+    if (::close(fd) != 0) throw OutputError("cannot write " + name_ + ": " + system_reason());
   }
   if (!temp_.empty()) {
     if (::rename(temp_.c_str(), path_.c_str()) != 0) {
-      throw OutputError("cannot write " + where + ": " + system_reason());
+      throw OutputError("cannot write " + name_ + ": " + system_reason());
     }
     temp_.clear();
   }

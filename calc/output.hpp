@@ -92,6 +92,7 @@ class Destination {
   int fd_ = -1;
   bool owned_ = false;  // fd_ is ours to close
   bool held_ = false;   // fd_ is an unnamed temporary for standard output
+  std::string name_ = "standard output";  // for messages
   std::string path_;    // the file to rename over, or empty
   std::string temp_;    // the temporary's name, or empty
   std::string buffer_;

@@ -111,8 +111,8 @@ float read_number(std::string_view option, std::string_view whole, std::string_v
   const double value = number / per_unit;
   // Round once to float; a magnitude beyond the float range, or a nonzero one that would
   // vanish in it, is refused rather than turned into infinity or zero.
-  constexpr double kMax = std::numeric_limits<float>::max();
-  constexpr double kMin = std::numeric_limits<float>::denorm_min();
+  constexpr auto kMax = static_cast<double>(std::numeric_limits<float>::max());
+  constexpr auto kMin = static_cast<double>(std::numeric_limits<float>::denorm_min());
   if (std::fabs(value) > kMax || (value != 0.0 && std::fabs(value) < kMin)) {
     refuse(option, in_quotes(whole) + " is out of range");
   }
@@ -176,11 +176,18 @@ Sweep parse_sweep(std::string_view option, std::string_view text, Dimension dime
     refuse(option, in_quotes(text) + " has more than " + std::to_string(kMaxSweepPoints) + " points");
   }
   sweep.last = last;
-  // The points are monotonic in k, so the last one is the only other that can leave the
-  // bound (a step that overshoots a stop near zero).
-  const float end = sweep.at(last);
-  if (!std::isfinite(end) || !within(bound, end)) {
-    refuse(option, "the last point of " + in_quotes(text) + " " + bound_text(bound));
+  // The points are monotonic in k (k*step, then start + k*step, each rounded once), so for
+  // the bounds that are intervals the last point is the only other that can leave it (a
+  // step that overshoots a stop near zero). "4 or 6" and "not zero" are not intervals: every
+  // point is tested, which stops at the first one outside.
+  const bool interval = bound == Bound::positive || bound == Bound::non_negative ||
+                        bound == Bound::at_least_one;
+  for (std::int64_t k = interval ? last : 1; k <= last; ++k) {
+    const float point = sweep.at(k);
+    if (!std::isfinite(point) || !within(bound, point)) {
+      refuse(option, "point " + std::to_string(k) + " of " + in_quotes(text) + " " +
+                         bound_text(bound));
+    }
   }
   return sweep;
 }

@@ -62,6 +62,7 @@ class Report {
   }
 
   bool strict_;
+  Format format_;
   Document document_;
   Destination destination_;
   std::unique_ptr<RowWriter> writer_;

@@ -3,8 +3,9 @@
 
 The console runs scripted dialogues on the defaults file (impedance over the W sweep, the
 dispersion table, a static and a dispersive synthesis in the verification mode, which prints
-the check row); its report rows are cut by the fixed layouts of app/impedance.cpp,
-app/frequency.cpp and app/synthesis.cpp. cuplo-calc computes the same design as JSON and as
+the check row, and the sensitivities of both modes over frequency); its report rows are cut
+by the fixed layouts of app/impedance.cpp, app/frequency.cpp, app/synthesis.cpp and
+app/sensitivity.cpp. cuplo-calc computes the same design as JSON and as
 CSV, read by Python's json and csv modules: the row counts must agree, and every value
 rounded half away from zero to the console's decimals must read as the console's text.
 
@@ -34,32 +35,42 @@ STATIC_CHECK = (" Analysis", [(8, 5), (9, 5), (9, 2), (8, 2), (8, 2), (8, 3), (8
 DISPERSIVE_ROW = (" ", [(12, 4), (8, 5), (8, 5), (9, 2), (8, 2), (8, 2), (8, 3), (7, 2), (8, 2)])
 DISPERSIVE_CHECK = (" Ana.", [(8, 4), (8, 5), (8, 5), (8, 2), (8, 2), (8, 2), (8, 3), (8, 3),
                               (8, 3)])
+SENSITIVITY = (" ", [(17, 4), (8, 2), (7, 2)] + [(8, 3)] * 5)
 
 ANALYSIS = "w_in s_in zo_ohm zoe_ohm zoo_ohm coupling_db eeff_even eeff_odd".split()
 CHECK = "w_in s_in check_zo_ohm check_zoe_ohm check_zoo_ohm check_coupling_db".split()
+TO = lambda mode: [f"s_{mode}_{p}" for p in ("er", "h", "s", "w", "t")]
 KEYS = {
     "impedance": ANALYSIS,
     "dispersion": "f_ghz eeff_even eeff_odd eeff_coupler zoe_ohm zoo_ohm zo_ohm".split(),
     "synthesize": ANALYSIS[:6] + CHECK[2:] + ["l_in"],
+    "sensitivity": ["f_ghz", "zoe_ohm", "zoo_ohm"] + TO("zoe") + TO("zoo"),
 }
 sweep = lambda a, b, c: f"{DEF[a]}:{DEF[b]}:{DEF[c]}"
 # The console's dispersion table opens with the static row (0 GHz) when the sweep starts
 # above 0; cuplo-calc gives exactly the points asked for, so that row is asked for apart.
 baseline = [["--f", "0"]] if float(DEF["Fmin"]) != 0 else []
 
-# (console answers, cuplo-calc runs whose rows follow one another, [(layout, keys)]): each
-# layout's console rows correspond one to one, in order, to the cuplo-calc rows. None: the
-# frequency of a synthesis row, which is not a row key.
+CHECKED = CHECK + ["check_eeff_even", "check_eeff_odd"]
+FREQUENCIES = ["--f", sweep("Fmin", "Fmax", "Fstep")]
+
+# (console answers, cuplo-calc runs whose rows follow one another, [(layout, [keys...])]):
+# the console rows of a layout are one table per key list, each corresponding one to one, in
+# order, to the cuplo-calc rows. None: a console column that the row does not hold (the
+# frequency of a synthesis; the other mode's impedance in a sensitivity table).
 SCENARIOS = [
     ("1\n1\n1\n" + "\n" * 10 + "3\n",
-     [["impedance", "--w", sweep("Wmin", "Wmax", "Wstep")]], [(ROW, ANALYSIS)]),
+     [["impedance", "--w", sweep("Wmin", "Wmax", "Wstep")]], [(ROW, [ANALYSIS])]),
     ("1\n2\n2\n" + "\n" * 10 + "3\n",
-     [["dispersion"] + b for b in baseline] + [["dispersion", "--f", sweep("Fmin", "Fmax", "Fstep")]],
-     [(DISPERSION, KEYS["dispersion"])]),
+     [["dispersion"] + b for b in baseline] + [["dispersion"] + FREQUENCIES],
+     [(DISPERSION, [KEYS["dispersion"]])]),
     ("2\n1\n1\n" + "\n" * 6 + "-417\n3\n", [["synthesize"]],
-     [(ROW, ANALYSIS), (STATIC_CHECK, CHECK + ["check_eeff_even", "check_eeff_odd"])]),
+     [(ROW, [ANALYSIS]), (STATIC_CHECK, [CHECKED])]),
     ("2\n2\n1\n" + "\n" * 7 + "-417\n3\n", [["synthesize", "--dispersive"]],
-     [(DISPERSIVE_ROW, [None] + ANALYSIS), (DISPERSIVE_CHECK, [None] + CHECK + ["check_eeff_even", "check_eeff_odd"])]),
+     [(DISPERSIVE_ROW, [[None] + ANALYSIS]), (DISPERSIVE_CHECK, [[None] + CHECKED])]),
+    # Both modes: the even-mode table, then the odd-mode one.
+    ("1\n3\n1\n3\n" + "\n" * 10 + "3\n", [["sensitivity", "--mode", "both"] + FREQUENCIES],
+     [(SENSITIVITY, [["f_ghz", "zoe_ohm", None] + TO("zoe"), ["f_ghz", None, "zoo_ohm"] + TO("zoo")])]),
 ]
 
 
@@ -112,13 +123,15 @@ failures = 0
 for answers, runs, layouts in SCENARIOS:
     for fmt in ("json", "csv"):
         ours = calc_rows(runs, fmt)
-        for layout, keys in layouts:
+        for layout, tables in layouts:
             theirs = console_rows(answers, layout)
-            if len(theirs) != len(ours) or not ours:
+            if len(theirs) != len(ours) * len(tables) or not ours:
                 print(f"{runs} {fmt}: {len(ours)} rows, the console {len(theirs)}")
                 failures += 1
                 continue
-            for n, (mine, cells) in enumerate(zip(ours, theirs)):
+            for n, (mine, cells, keys) in enumerate(
+                    (m, c, k) for i, k in enumerate(tables)
+                    for m, c in zip(ours, theirs[i * len(ours):])):
                 for key, (text, decimals) in zip(keys, cells):
                     if key is not None and rounded(mine[key], decimals) != decimal.Decimal(text):
                         print(f"{runs} {fmt} row {n} {key}: {mine[key]} is not {text}")
