@@ -4,7 +4,7 @@ Each reader test draws the coupler for N = 4 and 6 and hands over, in nanometres
   cut(x)        the copper met by a line across the fingers at x: sorted (low, high) pairs
   pieces        the number of separate copper pieces
   piece_at(p)   the index of the piece under point p, or None
-  straps        the straps' end points
+  straps        the straps: (end points, width)
   pads          port name -> (centre, width across the feed)
 """
 import json
@@ -22,6 +22,14 @@ def draw(command, n, path, grid_nm):
         raise SystemExit(f"N = {n}: exit {run.returncode}: {run.stderr.strip()}")
     row = json.loads(run.stdout)["rows"][0]
     return {key[:-3]: value * NM_PER_INCH for key, value in row.items() if key.endswith("_in")}
+
+
+def distance(p, segment):
+    """From point p to a straight segment."""
+    (ax, ay), (bx, by) = segment
+    length2 = (bx - ax) ** 2 + (by - ay) ** 2
+    t = max(0, min(1, ((p[0] - ax) * (bx - ax) + (p[1] - ay) * (by - ay)) / (length2 or 1)))
+    return ((p[0] - ax - t * (bx - ax)) ** 2 + (p[1] - ay - t * (by - ay)) ** 2) ** 0.5
 
 
 def check(n, grid, design, cut, pieces, piece_at, straps, pads):
@@ -44,7 +52,11 @@ def check(n, grid, design, cut, pieces, piece_at, straps, pads):
             i = group[i]
         return i
 
-    for ends in straps:
+    for ends, width in straps:
+        # No strap lands on or passes over another's landing: a strap width clear of its edge.
+        for other, _ in straps:
+            if other != ends and any(distance(p, other) < 2 * width for p in ends):
+                faults.append(f"strap {ends} lands on or beside strap {other}")
         under = [piece_at(p) for p in ends]
         if None in under:
             faults.append(f"strap {ends} does not land on copper at both ends")

@@ -25,7 +25,8 @@ for n in (4, 6):
         if item.GetLayer() == pcbnew.F_Cu:
             copper.BooleanAdd(item.GetPolyShape(), pcbnew.SHAPE_POLY_SET.PM_FAST)
         elif item.GetLayer() == pcbnew.Eco1_User:
-            straps.append([(p.x, -p.y) for p in (item.GetStart(), item.GetEnd())])
+            straps.append(([(p.x, -p.y) for p in (item.GetStart(), item.GetEnd())],
+                           item.GetWidth()))
     pads = {}
     for pad in footprint.Pads():
         copper.BooleanAdd(pad.GetEffectivePolygon(), pcbnew.SHAPE_POLY_SET.PM_FAST)

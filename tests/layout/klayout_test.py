@@ -21,7 +21,7 @@ for n in (4, 6):
     top = layout.top_cell()
     metal = pya.Region(top.begin_shapes_rec(layout.layer(1, 0))).merged()
     pieces = list(metal.each())
-    straps = [[(p.x * nm, p.y * nm) for p in shape.path.each_point()]
+    straps = [([(p.x * nm, p.y * nm) for p in shape.path.each_point()], shape.path.width * nm)
               for shape in top.shapes(layout.layer(2, 0)).each() if shape.is_path()]
 
     def cut(x):
