@@ -2,6 +2,7 @@
 // ranges of the design quantities; when a model raises its accuracy flag the operation ends
 // with the list of quantities that lie outside those ranges.
 #include "app/operations.hpp"
+#include "cuplo/limits.hpp"
 #include "models/constants.hpp"
 
 namespace cuplo::app {
@@ -21,17 +22,6 @@ const Format kSpacingThickness("(20X,I1,'. S =',F6.3,'*T.')");
 const Format kCoupling("(20X,I1,'. Co =',F7.2,' dB')");
 const Format kImpedance("(20X,I1,'. Zo =',F7.2,' Ohms')");
 
-// A quantity passes only when it lies inside its range; a value that is not a number fails.
-bool at_most(float value, float limit) {
-  return value <= limit;
-}
-bool at_least(float value, float limit) {
-  return value >= limit;
-}
-bool within(float value, float low, float high) {
-  return value >= low && value <= high;
-}
-
 const char* operation_name(const input::DesignState& d) {
   if (d.ifunc == 2) return "Dimensional Synthesis";
   if (d.iop == 2) return "   Frequency Analysis";
@@ -39,35 +29,59 @@ const char* operation_name(const input::DesignState& d) {
   return "   Impedance Analysis";
 }
 
+// The line of each limit and the value it shows: the frequency limit shows f x h in
+// GHz-inches, every other limit the quantity it tests.
+const Format& line_format(cuplo::Limit limit) {
+  switch (limit) {
+    case cuplo::Limit::frequency_thickness:
+      return kStrongDispersion;
+    case cuplo::Limit::permittivity:
+      return kPermittivity;
+    case cuplo::Limit::width_ratio:
+      return kWidthRatio;
+    case cuplo::Limit::width:
+      return kWidth;
+    case cuplo::Limit::spacing_ratio:
+      return kSpacingRatio;
+    case cuplo::Limit::spacing:
+      return kSpacing;
+    case cuplo::Limit::spacing_thickness:
+      return kSpacingThickness;
+    case cuplo::Limit::coupling:
+      return kCoupling;
+    case cuplo::Limit::impedance:
+    case cuplo::Limit::synthesis_coupling:
+      break;
+  }
+  return kImpedance;
+}
+
 }  // namespace
 
 void diagnostics(Session& session, const Work& work, Output& out) {
   input::DesignState& d = session.state;
-  const float fnorm = session.lcfa1.f * d.h * models::kMmPerInch;
-  const float g = work.s / d.h;
-  const float u = work.w / d.h;
+  cuplo::DesignPoint point;
+  point.f = session.lcfa1.f;
+  point.h = d.h;
+  point.er = d.er;
+  point.w = work.w;
+  point.s = work.s;
+  point.t = d.t;
+  // The coupling and impedance limits hold for the synthesis only.
+  point.synthesis = d.ifunc != 1;
+  point.coupling_db = work.ko;
+  point.zo = work.zo;
+  const cuplo::Limits left = cuplo::limits_left(point);
   d.i = 0;
 
   out.both(kHeading, {operation_name(d)});
-  auto line = [&](const Format& format, float value) {
+  for (const cuplo::LimitSpec& row : cuplo::kLimitTable) {
+    // The synthesis' own convergence range of the coupling is judged at its prompt.
+    if (row.limit == cuplo::Limit::synthesis_coupling || !left.contains(row.limit)) continue;
+    float value = cuplo::quantity(row.limit, point);
+    if (row.limit == cuplo::Limit::frequency_thickness) value = value / models::kMmPerInch;
     d.i = d.i + 1;
-    out.both(format, {d.i, value});
-  };
-
-  if (!at_most(fnorm, 25.0f)) line(kStrongDispersion, fnorm / models::kMmPerInch);
-  if (!at_most(d.er, 20.0f)) line(kPermittivity, d.er);
-  if (!at_most(u, 3.0f)) line(kWidthRatio, u);
-  if (!at_least(work.w, 0.0001f)) line(kWidth, work.w);
-  if (!at_most(g, 8.0f)) line(kSpacingRatio, g);
-  if (!at_least(work.s, 0.00001f)) line(kSpacing, work.s);
-  if (d.t != 0.0f) {
-    const float temp = work.s / d.t;
-    if (!at_least(temp, 2.0f)) line(kSpacingThickness, temp);
-  }
-  // Coupling and impedance limits hold for the synthesis only.
-  if (d.ifunc != 1) {
-    if (!within(work.ko, -12.0f, -1.5f)) line(kCoupling, work.ko);
-    if (!within(work.zo, 20.0f, 100.0f)) line(kImpedance, work.zo);
+    out.both(line_format(row.limit), {d.i, value});
   }
 }
 

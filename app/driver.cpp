@@ -55,7 +55,7 @@ void dispatch(Session& session, Work& work, Output& out) {
 
 }  // namespace
 
-void cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& surroundings,
+bool cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& surroundings,
            StorageFile& storage) {
   input::DesignState& d = session.state;
   d.isel = 0;
@@ -66,7 +66,7 @@ void cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& sur
   for (;;) {
     input::lcinput(work.effc, work.effe, work.effo, work.fo, work.wte, work.wto, d, session.lceff1,
                    session.msimp1, dialogue, surroundings);
-    if (d.isel == -1) return;
+    if (d.isel == -1) return false;
 
     work.cc = d.ccdef;
     session.lcfa1.f = d.fdef;
@@ -99,7 +99,7 @@ void cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& sur
     dialogue.console.prompt(kOperationPrompt);
     d.isel = models::nint(dialogue.answers.real());
     if (d.isel <= 0) d.isel = 3;
-    if (d.isel != 1 && d.isel != 2) return;
+    if (d.isel != 1 && d.isel != 2) return true;
   }
 }
 

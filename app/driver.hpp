@@ -8,7 +8,9 @@
 
 namespace cuplo::app {
 
-void cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& surroundings,
+// Returns false when the run ended at a faulty defaults file, true when it ended through the
+// OPERATION menu.
+bool cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& surroundings,
            StorageFile& storage);
 
 }  // namespace cuplo::app

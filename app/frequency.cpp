@@ -60,10 +60,10 @@ void common_start(Session& session, Work& work, Output& out) {
   if (d.iop2a != 1) {
     models::lcwta(d.er, d.h, work.s, d.t, work.w, work.wte, work.wto);
     models::lcpv(work.effc, work.effe, work.effo, d.er, d.h, d.n, work.s, d.t, work.w, work.wte,
-                 work.wto, d.istore, session.msimp1, out.console_stream());
+                 work.wto, session.msimp1, out.observer(d));
   }
-  models::lcimp(d.er, d.h, d.ieoro, work.iflag, d.istore, d.n, work.s, work.wte, work.wto,
-                work.zoeap, work.zooap, session.msimp1, out.console_stream());
+  models::lcimp(d.er, d.h, work.iflag, d.n, work.s, work.wte, work.wto, work.zoeap, work.zooap,
+                session.msimp1, out.observer(d));
   models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
 }
 
@@ -72,7 +72,7 @@ void common_start(Session& session, Work& work, Output& out) {
 void four_port_response(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
   common_start(session, work, out);
-  const bool dispersive_ok = dispersive_impedances(session, work, work.fo, work.ko);
+  const bool dispersive_ok = dispersive_analysis(session, work, work.fo, work.ko);
   const models::LcEff1& e = session.lceff1;
 
   const std::initializer_list<text::Arg> title = {d.tlos, d.n,     d.res1, d.h,     d.sr1,
@@ -102,7 +102,7 @@ void four_port_response(Session& session, Work& work, Output& out) {
 
   // The verification mode sweeps with the static values: the driver's dispersion calls are
   // skipped.
-  const bool verifying = d.istore == models::kVerificationCode;
+  const bool verifying = d.istore == input::kVerificationCode;
   if (verifying) {
     session.lceff1.effef = work.effe;
     session.lceff1.effof = work.effo;
@@ -116,15 +116,13 @@ void four_port_response(Session& session, Work& work, Output& out) {
   for (std::int64_t ii = 0; ii <= d.i; ++ii) {
     r.f = sweep_value(d.fmin, ii, d.fstep);
     if (!verifying) {
-      dispersive_permittivities(session, work, r.f);
-      if (!dispersive_impedances(session, work, r.f, work.ko)) {
+      if (!dispersive_analysis(session, work, r.f, work.ko)) {
         diagnostics(session, work, out);
         return;
       }
     }
     network::lclos(work.ate, work.ato, d.er, r.f, d.h, d.n, d.res, work.s, d.sr, d.t, d.tlos,
-                   work.w, work.zoef, work.zoof, d.istore, session.lceff1, session.msimp1,
-                   out.console_stream());
+                   work.w, work.zoef, work.zoof, session.lceff1, session.msimp1, out.observer(d));
     network::lcfa(work.ate, work.ato, session.lceff1.effef, session.lceff1.effof, d.l, d.rl, d.rs,
                   work.zoef, work.zoof, r);
     if (quadrature) {
@@ -164,8 +162,7 @@ void dispersion_table(Session& session, Work& work, Output& out) {
   for (std::int64_t ii = 0; ii <= d.i; ++ii) {
     const float f = sweep_value(d.fmin, ii, d.fstep);
     session.lcfa1.f = f;
-    dispersive_permittivities(session, work, f);
-    if (!dispersive_impedances(session, work, f, work.ko)) {
+    if (!dispersive_analysis(session, work, f, work.ko)) {
       diagnostics(session, work, out);
       return;
     }

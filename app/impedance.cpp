@@ -1,7 +1,6 @@
 // Impedance analysis: the coupler's impedances, coupling and effective permittivities at one
 // frequency over a range of strip widths or of strip spacings.
 #include "app/operations.hpp"
-#include "models/coupled.hpp"
 
 namespace cuplo::app {
 namespace {
@@ -36,14 +35,8 @@ void impedance_analysis(Session& session, Work& work, Output& out) {
     } else {
       work.w = sweep_value(d.wmin, ii, d.wstep);
     }
-    models::lcwta(d.er, d.h, work.s, d.t, work.w, work.wte, work.wto);
-    models::lcimp(d.er, d.h, d.ieoro, work.iflag, d.istore, d.n, work.s, work.wte, work.wto,
-                  work.zoeap, work.zooap, session.msimp1, out.console_stream());
-    models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
-    models::lcpv(work.effc, work.effe, work.effo, d.er, d.h, d.n, work.s, d.t, work.w, work.wte,
-                 work.wto, d.istore, session.msimp1, out.console_stream());
-    dispersive_permittivities(session, work, f);
-    if (!dispersive_impedances(session, work, f, work.kof)) {
+    static_analysis(session, work, out);
+    if (!dispersive_analysis(session, work, f, work.kof)) {
       diagnostics(session, work, out);
       return;
     }

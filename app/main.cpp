@@ -5,14 +5,20 @@
 #include <iostream>
 
 #include "app/run.hpp"
+#include "input/lcinput.hpp"
 
 namespace {
 
 class WorkingFolder : public cuplo::input::Files {
  public:
+  bool defaults_missing = false;  // the defaults file could not be opened
+
   std::unique_ptr<std::istream> open_read(const std::string& name) override {
     auto file = std::make_unique<std::ifstream>(name, std::ios::binary);
-    if (!file->is_open()) return nullptr;
+    if (!file->is_open()) {
+      if (name == cuplo::input::kDefaultsName) defaults_missing = true;
+      return nullptr;
+    }
     return file;
   }
   std::unique_ptr<std::ostream> open_write(const std::string& name) override {
@@ -43,5 +49,11 @@ cuplo::input::DateTime local_time() {
 int main() {
   std::ios::sync_with_stdio(false);
   WorkingFolder files;
-  return cuplo::app::run(std::cin, std::cout, std::cerr, local_time, files);
+  const int status = cuplo::app::run(std::cin, std::cout, std::cerr, local_time, files);
+  // A first run in an empty folder: say where the demo defaults file was installed.
+  if (status == 2 && files.defaults_missing) {
+    std::cerr << "cuplo: the demo defaults file is installed as " CUPLO_INSTALLED_DEMO
+                 "; copy it into the working folder to start from it\n";
+  }
+  return status;
 }

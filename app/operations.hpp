@@ -6,6 +6,7 @@
 
 #include "app/output.hpp"
 #include "app/session.hpp"
+#include "cuplo/sweep.hpp"
 
 namespace cuplo::app {
 
@@ -48,17 +49,16 @@ void sensitivity_analysis(Session& session, Work& work, Output& out);
 // lie outside the models' limits. Leaves state.i holding the number of lines printed.
 void diagnostics(Session& session, const Work& work, Output& out);
 
-// The driver's dispersive chain at f on the current widths and static values: lceff into
-// lceff1, then lcdis into lcdis1 and the dispersive lczo into zof, zoef, zoof and coupling.
-// dispersive_impedances is false, without the lczo, when a model leaves its range of
+// The analysis chain on the driver's working values. static_analysis: widths, pair
+// impedances, static coupler values and permittivities of work.w and work.s.
+// dispersive_analysis: at f from those static values, lceff into lceff1, lcdis into lcdis1
+// and the coupler's zof, zoef, zoof and coupling; false when a model leaves its range of
 // accuracy.
-void dispersive_permittivities(Session& session, Work& work, float f);
-bool dispersive_impedances(Session& session, Work& work, float f, float& coupling);
+void static_analysis(Session& session, Work& work, Output& out);
+bool dispersive_analysis(Session& session, Work& work, float f, float& coupling);
 
-// Value k of a sweep: first + k * step, computed afresh from the index. Sweeps count their
-// points in 64 bits, so a sweep of the largest 32-bit point count ends without overflow.
-inline float sweep_value(float first, std::int64_t k, float step) {
-  return first + static_cast<float>(k) * step;
-}
+// Sweeps count their points in 64 bits, so a sweep of the largest 32-bit point count ends
+// without overflow.
+using cuplo::sweep_value;
 
 }  // namespace cuplo::app

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "input/platform.hpp"
+#include "input/verification.hpp"
 #include "text/format.hpp"
 #include "text/render.hpp"
 
@@ -17,7 +18,8 @@ namespace cuplo::app {
 class Output {
  public:
   // storage is null when this pass stores nothing.
-  Output(text::Writer& console, text::Writer* storage) : console_(console), storage_(storage) {}
+  Output(text::Writer& console, text::Writer* storage)
+      : console_(console), storage_(storage), prints_(console.stream()) {}
 
   // Console then storage; the record is rendered once and the same bytes go to both.
   void both(const text::Format& format, std::initializer_list<text::Arg> args = {}) {
@@ -30,12 +32,16 @@ class Output {
   void storage(const text::Format& format, std::initializer_list<text::Arg> args = {}) {
     if (storage_ != nullptr) storage_->put(format, args);
   }
-  // The console stream, for the verification-mode prints of the models.
-  std::ostream& console_stream() { return console_.stream(); }
+  // Who watches the models in this pass: the verification-mode prints on the console, or
+  // nobody.
+  const models::LcImpObserver* observer(const input::DesignState& d) const {
+    return input::observer(d, prints_);
+  }
 
  private:
   text::Writer& console_;
   text::Writer* storage_;
+  input::VerificationPrints prints_;
 };
 
 // The storage file of the run. Opening the name already open changes nothing and writing

@@ -40,13 +40,19 @@ int run(std::istream& in, std::ostream& out, std::ostream& err, const input::Clo
     input::Surroundings surroundings{clock, files};
     StorageFile storage(files);
     Session session;
-    cuplo(session, dialogue, surroundings, storage);
+    const bool completed = cuplo(session, dialogue, surroundings, storage);
     storage.flush();
     console.flush();
-    return 0;
+    // A faulty defaults file stops the run before any work: a failure, though the console
+    // message is all the report it gets.
+    return completed ? 0 : 1;
   } catch (const text::FatalError& e) {
     out.flush();
-    err << "cuplo: fatal error: " << e.fault() << " on " << e.unit() << '\n';
+    if (e.report().empty()) {
+      err << "cuplo: fatal error: " << e.fault() << " on " << e.unit() << '\n';
+    } else {
+      err << e.report() << '\n';
+    }
     err.flush();
     return 2;
   }

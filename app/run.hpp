@@ -9,9 +9,10 @@
 
 namespace cuplo::app {
 
-// Returns the exit status: 0 when the run ends through the OPERATION menu or a faulty
-// defaults file, 2 after a fatal error (a failed console read, the end of console input, a
-// file that cannot be opened or written), reported on err.
+// Returns the exit status: 0 when the run ends through the OPERATION menu, 1 when it ends at a
+// faulty defaults file (a missing or faulty entry, named on the console), 2 after a fatal
+// error (a failed console read, the end of console input, a file that cannot be opened or
+// written), reported on err.
 int run(std::istream& in, std::ostream& out, std::ostream& err, const input::Clock& clock,
         input::Files& files);
 

@@ -61,10 +61,9 @@ bool table(Session& session, Work& work, Output& out) {
     } else {
       session.lcfa1.f = sweep_value(d.fmin, ii, d.fstep);
     }
-    design::lcsen(d.er, session.lcfa1.f, d.h, d.ieoro, work.iflag, d.n, work.s, d.t, work.w,
-                  work.zoef, work.zoof, d.istore, d.iop, session.lcsen1, session.lcsen2,
-                  session.lceff1, session.lcdis1, session.msimp1, session.mszo1,
-                  out.console_stream());
+    design::lcsen(d.er, session.lcfa1.f, d.h, work.iflag, input::dispersed_modes(d), d.n, work.s,
+                  d.t, work.w, work.zoef, work.zoof, session.lcsen1, session.lcsen2, session.lceff1,
+                  session.lcdis1, session.msimp1, session.mszo1, out.observer(d));
     if (work.iflag != 0) {
       diagnostics(session, work, out);
       return false;

@@ -48,18 +48,10 @@ void stored_title(const Session& session, Output& out, const Format& heads) {
   out.storage(heads);
 }
 
-// Widths, pair impedances and static coupler values of the synthesized dimensions.
-void analyse_static(Session& session, Work& work, Output& out) {
-  const input::DesignState& d = session.state;
-  models::lcwta(d.er, d.h, work.s, d.t, work.w, work.wte, work.wto);
-  models::lcimp(d.er, d.h, d.ieoro, work.iflag, d.istore, d.n, work.s, work.wte, work.wto,
-                work.zoeap, work.zooap, session.msimp1, out.console_stream());
-}
-
 void static_permittivities(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
   models::lcpv(work.effc, work.effe, work.effo, d.er, d.h, d.n, work.s, d.t, work.w, work.wte,
-               work.wto, d.istore, session.msimp1, out.console_stream());
+               work.wto, session.msimp1, out.observer(d));
 }
 
 }  // namespace
@@ -84,10 +76,8 @@ void static_synthesis(Session& session, Work& work, Output& out) {
   const std::initializer_list<text::Arg> row = {work.w,   work.s,  work.zo,   work.zoe,
                                                 work.zoo, work.ko, work.effe, work.effo};
   out.console(kStaticRow, row);
-  if (d.istore == models::kVerificationCode) {
-    analyse_static(session, work, out);
-    static_permittivities(session, work, out);
-    models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
+  if (d.istore == input::kVerificationCode) {
+    static_analysis(session, work, out);
     out.console(kStaticCheck,
                 {work.w, work.s, work.zo, work.zoe, work.zoo, work.ko, work.effe, work.effo});
   } else {
@@ -100,8 +90,8 @@ void dispersive_synthesis(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
   const float f = session.lcfa1.f;
   design::lcsyn(work.cc, d.er, f, d.h, work.iflag, d.n, work.s, d.t, work.w, work.wte, work.zo,
-                work.zoe, work.zoo, d.istore, session.lceff1, session.lcdis1, session.msimp1,
-                session.mszo1, out.console_stream());
+                work.zoe, work.zoo, session.lceff1, session.lcdis1, session.msimp1, session.mszo1,
+                out.observer(d));
 
   title(session, out, kDispersiveHeads);
   if (work.iflag != 0) {
@@ -118,17 +108,9 @@ void dispersive_synthesis(Session& session, Work& work, Output& out) {
                                                 session.lceff1.effef,
                                                 session.lceff1.effof};
   out.console(kDispersiveRow, row);
-  if (d.istore == models::kVerificationCode) {
-    analyse_static(session, work, out);
-    models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
-    static_permittivities(session, work, out);
-    dispersive_permittivities(session, work, f);
-    const float h2 = d.h * 1000.0f;
-    models::lcdis(work.effo, session.lceff1.effof, d.er, f, d.h, h2, d.ieoro, work.iflag, d.iop,
-                  work.s, work.wte, work.wto, work.zoeap, work.zooap, session.lcdis1,
-                  session.msimp1, session.mszo1);
-    models::lczo(work.cc, work.ko, d.n, work.zof, work.zoef, session.lcdis1.zoeapf, work.zoof,
-                 session.lcdis1.zooapf);
+  if (d.istore == input::kVerificationCode) {
+    static_analysis(session, work, out);
+    dispersive_analysis(session, work, f, work.ko);
     out.console(kDispersiveCheck, {f, work.w, work.s, work.zof, work.zoef, work.zoof, work.ko,
                                    session.lceff1.effef, session.lceff1.effof});
   } else {

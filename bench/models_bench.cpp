@@ -48,10 +48,6 @@ void BM_AnalysisChain(benchmark::State& state) {
   MsZo1 mszo1;
   LcEff1 lceff1;
   LcDis1 lcdis1;
-  std::ostringstream console;
-  const std::int32_t istore = 0;
-  const std::int32_t ieoro = 1;
-  const std::int32_t iop = 1;
   float w = kW;
   for (auto _ : state) {
     w = next_width(w);
@@ -61,13 +57,13 @@ void BM_AnalysisChain(benchmark::State& state) {
     std::int32_t iflag = 0;
     float zoeap = 0.0f;
     float zooap = 0.0f;
-    lcimp(kEr, kH, ieoro, iflag, istore, kN, kS, wte, wto, zoeap, zooap, msimp1, console);
+    lcimp(kEr, kH, iflag, kN, kS, wte, wto, zoeap, zooap, msimp1, nullptr);
     float cc = 0.0f, ko = 0.0f, zo = 0.0f, zoe = 0.0f, zoo = 0.0f;
     lczo(cc, ko, kN, zo, zoe, zoeap, zoo, zooap);
     float effc = 0.0f, effe = 0.0f, effo = 0.0f;
-    lcpv(effc, effe, effo, kEr, kH, kN, kS, kT, w, wte, wto, istore, msimp1, console);
-    lceff(effc, effe, effo, kEr, kF, kH, ieoro, iop, kS, wte, wto, lceff1);
-    lcdis(effo, lceff1.effof, kEr, kF, kH, 1000.0f * kH, ieoro, iflag, iop, kS, wte, wto, zoeap,
+    lcpv(effc, effe, effo, kEr, kH, kN, kS, kT, w, wte, wto, msimp1, nullptr);
+    lceff(effc, effe, effo, kEr, kF, kH, Modes::both, kS, wte, wto, lceff1);
+    lcdis(effo, lceff1.effof, kEr, kF, kH, 1000.0f * kH, iflag, Modes::both, kS, wte, wto, zoeap,
           zooap, lcdis1, msimp1, mszo1);
     lczo(cc, ko, kN, zo, zoe, lcdis1.zoeapf, zoo, lcdis1.zooapf);
     Row row{zo, cc, zoe, zoo, lceff1.effef, lceff1.effof};

@@ -34,10 +34,6 @@ constexpr float kRl = 50.0f;
 // impedances, the losses and the response, as the frequency analysis computes them per
 // point; the static values are those of the design, computed once.
 void BM_FourPortRow(benchmark::State& state) {
-  std::ostringstream console;
-  const std::int32_t istore = 1;
-  const std::int32_t ieoro = 0;
-  const std::int32_t iop = 2;
   models::MsImp1 msimp1;
   models::MsZo1 mszo1;
   models::LcEff1 lceff1;
@@ -45,22 +41,22 @@ void BM_FourPortRow(benchmark::State& state) {
   network::LcFa1 lcfa1;
   float wte = 0.0f, wto = 0.0f, effc = 0.0f, effe = 0.0f, effo = 0.0f;
   models::lcwta(kEr, kH, kS, kT, kW, wte, wto);
-  models::lcpv(effc, effe, effo, kEr, kH, kN, kS, kT, kW, wte, wto, istore, msimp1, console);
+  models::lcpv(effc, effe, effo, kEr, kH, kN, kS, kT, kW, wte, wto, msimp1, nullptr);
   std::int32_t iflag = 0;
   float zoeap = 0.0f, zooap = 0.0f;
-  models::lcimp(kEr, kH, ieoro, iflag, istore, kN, kS, wte, wto, zoeap, zooap, msimp1, console);
+  models::lcimp(kEr, kH, iflag, kN, kS, wte, wto, zoeap, zooap, msimp1, nullptr);
   float f = 1.0f;
   for (auto _ : state) {
     f = f < 11.0f ? f + 0.0001f : 1.0f;  // a new frequency on every pass
     lcfa1.f = f;
-    models::lceff(effc, effe, effo, kEr, f, kH, ieoro, iop, kS, wte, wto, lceff1);
-    models::lcdis(effo, lceff1.effof, kEr, f, kH, kH * 1000.0f, ieoro, iflag, iop, kS, wte, wto,
-                  zoeap, zooap, lcdis1, msimp1, mszo1);
+    models::lceff(effc, effe, effo, kEr, f, kH, models::Modes::both, kS, wte, wto, lceff1);
+    models::lcdis(effo, lceff1.effof, kEr, f, kH, kH * 1000.0f, iflag, models::Modes::both, kS, wte,
+                  wto, zoeap, zooap, lcdis1, msimp1, mszo1);
     float cc = 0.0f, ko = 0.0f, zof = 0.0f, zoef = 0.0f, zoof = 0.0f;
     models::lczo(cc, ko, kN, zof, zoef, lcdis1.zoeapf, zoof, lcdis1.zooapf);
     float ate = 0.0f, ato = 0.0f;
-    network::lclos(ate, ato, kEr, f, kH, kN, kRes, kS, kSr, kT, kTlos, kW, zoef, zoof, istore,
-                   lceff1, msimp1, console);
+    network::lclos(ate, ato, kEr, f, kH, kN, kRes, kS, kSr, kT, kTlos, kW, zoef, zoof, lceff1,
+                   msimp1, nullptr);
     network::lcfa(ate, ato, lceff1.effef, lceff1.effof, kL, kRl, kRs, zoef, zoof, lcfa1);
     benchmark::DoNotOptimize(lcfa1);
   }
@@ -70,21 +66,21 @@ BENCHMARK(BM_FourPortRow);
 // One sensitivity row: the dispersive impedances at the design and at each of the five
 // values enlarged in turn (six analysis chains).
 void BM_SensitivityRow(benchmark::State& state) {
-  std::ostringstream console;
   models::MsImp1 msimp1;
   models::MsZo1 mszo1;
   models::LcEff1 lceff1;
   models::LcDis1 lcdis1;
   design::LcSen1 lcsen1;
   design::LcSen2 lcsen2;
-  const std::int32_t ieoro = static_cast<std::int32_t>(state.range(0));
+  const models::Modes modes =
+      state.range(0) == 2 ? models::Modes::odd_only : models::Modes::even_only;
   float f = 1.0f;
   for (auto _ : state) {
     f = f < 11.0f ? f + 0.0001f : 1.0f;
     std::int32_t iflag = 0;
     float zoef = 0.0f, zoof = 0.0f;
-    design::lcsen(kEr, f, kH, ieoro, iflag, kN, kS, kT, kW, zoef, zoof, 1, 3, lcsen1, lcsen2,
-                  lceff1, lcdis1, msimp1, mszo1, console);
+    design::lcsen(kEr, f, kH, iflag, modes, kN, kS, kT, kW, zoef, zoof, lcsen1, lcsen2, lceff1,
+                  lcdis1, msimp1, mszo1, nullptr);
     benchmark::DoNotOptimize(lcsen1);
     benchmark::DoNotOptimize(lcsen2);
   }
@@ -100,7 +96,6 @@ struct Dimensions {
 
 // One dispersive synthesis: Zo 50 ohms, -3 dB, N 4, er 9.8, h 0.025 in, t 0.0002 in, 10 GHz.
 void BM_DispersiveSynthesis(benchmark::State& state) {
-  std::ostringstream console;
   models::MsImp1 msimp1;
   models::MsZo1 mszo1;
   models::LcEff1 lceff1;
@@ -112,8 +107,8 @@ void BM_DispersiveSynthesis(benchmark::State& state) {
     float cc = cc0, zo = zo0, zoe = zoe0, zoo = zoo0;
     float s = kS, w = kW, wte = 0.0f;
     std::int32_t iflag = 0;
-    design::lcsyn(cc, kEr, 10.0f, kH, iflag, kN, s, kT, w, wte, zo, zoe, zoo, 1, lceff1, lcdis1,
-                  msimp1, mszo1, console);
+    design::lcsyn(cc, kEr, 10.0f, kH, iflag, kN, s, kT, w, wte, zo, zoe, zoo, lceff1, lcdis1,
+                  msimp1, mszo1, nullptr);
     failures += iflag != 0 ? 1 : 0;
     Dimensions found{w, s, wte};  // not DoNotOptimize on a float: see models_bench.cpp
     benchmark::DoNotOptimize(found);

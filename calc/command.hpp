@@ -15,11 +15,11 @@ namespace cuplo::calc {
 
 // Exit statuses, as the man page lists them.
 enum Status : int {
-  kSuccess = 0,         // also with accuracy-limit warnings
-  kModelFailure = 1,    // no convergence, no solution
-  kBadInput = 2,        // bad value or usage
-  kAccuracyLimit = 3,   // a limit of the models left, with --strict
-  kOutputFailure = 4,   // the output could not be written
+  kSuccess = 0,        // also with accuracy-limit warnings
+  kModelFailure = 1,   // no convergence, no solution
+  kBadInput = 2,       // bad value or usage
+  kAccuracyLimit = 3,  // a limit of the models left, with --strict
+  kOutputFailure = 4,  // the output could not be written
 };
 
 // The options every command takes: where the output goes and how strict the run is.
@@ -49,6 +49,7 @@ std::unique_ptr<Command> make_impedance();
 std::unique_ptr<Command> make_dispersion();
 std::unique_ptr<Command> make_synthesize();
 std::unique_ptr<Command> make_sensitivity();
+std::unique_ptr<Command> make_response();
 std::unique_ptr<Command> make_layout();
 
 }  // namespace cuplo::calc

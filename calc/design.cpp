@@ -60,27 +60,11 @@ constexpr std::array<DefaultsEntry, kFieldCount> kDefaults{{
     {"Zoo.", [](const input::DesignState& d) { return d.zoodefdef; }},
 }};
 
-bool within(Bound bound, float v) {
-  if (!std::isfinite(v)) return false;
-  switch (bound) {
-    case Bound::positive:
-      return v > 0.0f;
-    case Bound::non_negative:
-      return v >= 0.0f;
-    case Bound::at_least_one:
-      return v >= 1.0f;
-    case Bound::nonzero:
-      return v != 0.0f;
-    case Bound::strips:
-      return v == 4.0f || v == 6.0f;
-  }
-  return false;
-}
-
 // The console's defaults file, read by the console's own loader.
 input::DesignState load(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) throw UsageError("--defaults: cannot read " + in_quotes(path) + ": " + std::strerror(errno));
+  if (!file)
+    throw UsageError("--defaults: cannot read " + in_quotes(path) + ": " + std::strerror(errno));
   input::DesignState state;
   float fo = 0.0f;
   if (const auto fault = input::load_defaults(file, state, fo)) {

@@ -21,7 +21,21 @@ class Option;
 namespace cuplo::calc {
 
 enum class Field : std::uint8_t {
-  n, er, h, t, w, s, l, f, res, sr, dltan, zo, coupling, zoe, zoo,
+  n,
+  er,
+  h,
+  t,
+  w,
+  s,
+  l,
+  f,
+  res,
+  sr,
+  dltan,
+  zo,
+  coupling,
+  zoe,
+  zoo,
 };
 inline constexpr std::size_t kFieldCount = 15;
 

@@ -85,7 +85,7 @@ class Layout final : public Command {
                    {"feed_width_in", "feed W (in)"},
                    {"feed_length_in", "feed L (in)"},
                    {"strap_width_in", "strap (in)"}},
-                  entries(d, in), common.format.empty());
+                  entries(d, in), {}, common.format.empty());
 
     cuplo::layout::Design design;
     if (!solve(report, d, in, design)) return report.status();

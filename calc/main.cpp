@@ -25,10 +25,37 @@ std::string one_line(std::string text) {
   return text;
 }
 
+// The parser's complaint as one line; arguments no command takes are named with the command.
+std::string parse_failure(const CLI::App& app, const CLI::ParseError& e) {
+  for (const CLI::App* sub : app.get_subcommands()) {
+    const std::vector<std::string> rest = sub->remaining();
+    if (rest.empty()) continue;
+    std::string given;
+    for (const std::string& r : rest) given += (given.empty() ? "" : " ") + r;
+    const std::string& first = rest.front();
+    if (first.starts_with("-")) {
+      return first.substr(0, first.find('=')) + ": " + sub->get_name() + " takes no such option (" +
+             in_quotes(given) + ")";
+    }
+    return sub->get_name() + ": unexpected argument " + in_quotes(given);
+  }
+  if (!app.get_subcommands().empty()) return one_line(e.what());
+  std::string names;
+  for (const CLI::App* sub : app.get_subcommands({})) {
+    names += (names.empty() ? "" : ", ") + sub->get_name();
+  }
+  const std::vector<std::string> rest = app.remaining();
+  if (rest.empty()) return "no command given (" + names + ")";
+  if (rest.front().starts_with("-")) {
+    return rest.front() + ": give the command first (" + names + "), then its options";
+  }
+  return in_quotes(rest.front()) + " is not a command (" + names + ")";
+}
+
 void add_common(CLI::App& sub, CommonOptions& common) {
   sub.add_option("--format", common.format,
-                 "table, csv or json (default: from -o's extension; else table on a terminal, "
-                 "csv otherwise)")
+                 "table, csv or json, or touchstone for response (default: from -o's extension; "
+                 "else table on a terminal, csv otherwise)")
       ->type_name("FORMAT");
   sub.add_option("-o,--output", common.output,
                  "write to FILE (whole, or not at all) instead of standard output")
@@ -51,7 +78,8 @@ int run(int argc, char** argv) {
   const std::vector<std::unique_ptr<Command>> commands = make_commands();
   std::vector<CLI::App*> subs;
   for (const std::unique_ptr<Command>& command : commands) {
-    CLI::App* sub = app.add_subcommand(std::string(command->name()), std::string(command->summary()));
+    CLI::App* sub =
+        app.add_subcommand(std::string(command->name()), std::string(command->summary()));
     add_common(*sub, common);
     command->add_options(*sub);
     subs.push_back(sub);
@@ -61,7 +89,7 @@ int run(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0) return app.exit(e);  // --help, --version
-    say(one_line(e.what()));
+    say(parse_failure(app, e));
     return kBadInput;
   }
 

@@ -250,7 +250,8 @@ class JsonWriter final : public RowWriter {
 
 char* write_float(char* out, float value) {
   if (std::isnan(value)) return std::copy_n("nan", 3, out);
-  if (std::isinf(value)) return value > 0 ? std::copy_n("inf", 3, out) : std::copy_n("-inf", 4, out);
+  if (std::isinf(value))
+    return value > 0 ? std::copy_n("inf", 3, out) : std::copy_n("-inf", 4, out);
   return std::to_chars(out, out + 16, value).ptr;
 }
 
@@ -292,10 +293,11 @@ Destination::Destination(const std::string& path, bool hold) {
     }
     // Held output waits in an unnamed temporary file, not in memory: a long sweep stays flat.
     const char* dir = std::getenv("TMPDIR");
-    std::string name = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") +
-                       "/cuplo-calc-XXXXXX";
+    std::string name =
+        std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/cuplo-calc-XXXXXX";
     fd_ = ::mkstemp(name.data());
-    if (fd_ < 0) throw OutputError("cannot hold the output in " + in_quotes(name) + ": " + system_reason());
+    if (fd_ < 0)
+      throw OutputError("cannot hold the output in " + in_quotes(name) + ": " + system_reason());
     ::unlink(name.c_str());
     owned_ = true;
     held_ = true;

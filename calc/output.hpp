@@ -39,7 +39,7 @@ struct Cell {
   float value = 0.0f;
   bool present = true;
   Cell() = default;
-  Cell(float v) : value(v) {}  // NOLINT: a float is a cell
+  Cell(float v) : value(v) {}  // implicit: a row is written as a list of floats
   static Cell none() {
     Cell c(0.0f);
     c.present = false;
@@ -53,7 +53,7 @@ struct DesignEntry {
   enum class Kind : std::uint8_t { number, integer, word, sweep };
   std::string key;
   Kind kind = Kind::number;
-  Sweep sweep;            // number (start) and sweep
+  Sweep sweep;  // number (start) and sweep
   std::int32_t integer = 0;
   std::string word;
 
@@ -90,11 +90,11 @@ class Destination {
   void discard() noexcept;
 
   int fd_ = -1;
-  bool owned_ = false;  // fd_ is ours to close
-  bool held_ = false;   // fd_ is an unnamed temporary for standard output
+  bool owned_ = false;                    // fd_ is ours to close
+  bool held_ = false;                     // fd_ is an unnamed temporary for standard output
   std::string name_ = "standard output";  // for messages
-  std::string path_;    // the file to rename over, or empty
-  std::string temp_;    // the temporary's name, or empty
+  std::string path_;                      // the file to rename over, or empty
+  std::string temp_;                      // the temporary's name, or empty
   std::string buffer_;
   bool committed_ = false;
 };

@@ -12,7 +12,7 @@ namespace {
 struct Unit {
   Dimension dimension;
   std::string_view name;  // matched without regard to case
-  double per_unit;        // library units per one of this unit: the value is divided by it
+  double per_unit;        // how many make one library unit: the number is divided by it
 };
 
 // Divisors rather than factors: 1 mil is 1/1000 inch exactly as typed, 1 mm 1/25.4 inch,
@@ -30,6 +30,17 @@ constexpr std::array<Unit, 11> kUnits{{
     {Dimension::impedance, "ohms", 1.0},
     {Dimension::decibel, "dB", 1.0},
 }};
+
+std::string shown(std::string_view text) {
+  constexpr std::size_t kShown = 60;
+  std::string out;
+  for (std::size_t i = 0; i < text.size() && i < kShown; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    out += c < 0x20 || c == 0x7f ? '?' : text[i];
+  }
+  if (text.size() > kShown) out += "...";
+  return out;
+}
 
 bool same_letters(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -64,22 +75,6 @@ const char* bound_text(Bound bound) {
       return "is not 4 or 6";
   }
   return "is out of range";
-}
-
-bool within(Bound bound, float v) {
-  switch (bound) {
-    case Bound::positive:
-      return v > 0.0f;
-    case Bound::non_negative:
-      return v >= 0.0f;
-    case Bound::at_least_one:
-      return v >= 1.0f;
-    case Bound::nonzero:
-      return v != 0.0f;
-    case Bound::strips:
-      return v == 4.0f || v == 6.0f;
-  }
-  return false;
 }
 
 // The number and unit of one part, in library units, without the bound.
@@ -121,15 +116,21 @@ float read_number(std::string_view option, std::string_view whole, std::string_v
 
 }  // namespace
 
-std::string shown(std::string_view text) {
-  constexpr std::size_t kShown = 60;
-  std::string out;
-  for (std::size_t i = 0; i < text.size() && i < kShown; ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    out += c < 0x20 || c == 0x7f ? '?' : text[i];
+bool within(Bound bound, float v) {
+  if (!std::isfinite(v)) return false;
+  switch (bound) {
+    case Bound::positive:
+      return v > 0.0f;
+    case Bound::non_negative:
+      return v >= 0.0f;
+    case Bound::at_least_one:
+      return v >= 1.0f;
+    case Bound::nonzero:
+      return v != 0.0f;
+    case Bound::strips:
+      return v == 4.0f || v == 6.0f;
   }
-  if (text.size() > kShown) out += "...";
-  return out;
+  return false;
 }
 
 std::string in_quotes(std::string_view text) {
@@ -143,10 +144,11 @@ float parse_value(std::string_view option, std::string_view text, Dimension dime
   return value;
 }
 
-Sweep parse_sweep(std::string_view option, std::string_view text, Dimension dimension,
-                  Bound bound, bool sweep_allowed) {
+Sweep parse_sweep(std::string_view option, std::string_view text, Dimension dimension, Bound bound,
+                  bool sweep_allowed) {
   const std::size_t first = text.find(':');
-  if (first == std::string_view::npos) return Sweep::single(parse_value(option, text, dimension, bound));
+  if (first == std::string_view::npos)
+    return Sweep::single(parse_value(option, text, dimension, bound));
   if (!sweep_allowed) refuse(option, "takes one value, not the sweep " + in_quotes(text));
   const std::size_t second = text.find(':', first + 1);
   if (second == std::string_view::npos || text.find(':', second + 1) != std::string_view::npos) {
@@ -154,9 +156,8 @@ Sweep parse_sweep(std::string_view option, std::string_view text, Dimension dime
   }
   Sweep sweep;
   sweep.swept = true;
-  const std::string_view parts[3] = {text.substr(0, first),
-                                     text.substr(first + 1, second - first - 1),
-                                     text.substr(second + 1)};
+  const std::string_view parts[3] = {
+      text.substr(0, first), text.substr(first + 1, second - first - 1), text.substr(second + 1)};
   sweep.start = read_number(option, text, parts[0], dimension);
   sweep.stop = read_number(option, text, parts[1], dimension);
   sweep.step = read_number(option, text, parts[2], dimension);
@@ -165,7 +166,8 @@ Sweep parse_sweep(std::string_view option, std::string_view text, Dimension dime
       refuse(option, shown(trimmed(parts[i])) + " in " + in_quotes(text) + " " + bound_text(bound));
     }
   }
-  const bool towards = sweep.stop == sweep.start || (sweep.stop > sweep.start) == (sweep.step > 0.0f);
+  const bool towards =
+      sweep.stop == sweep.start || (sweep.stop > sweep.start) == (sweep.step > 0.0f);
   if (sweep.step == 0.0f) refuse(option, "the step of " + in_quotes(text) + " is zero");
   // The console's count: the integer part of (stop - start)/step + 0.0001, in float.
   const std::int32_t last = sweep_last_index(sweep.start, sweep.stop, sweep.step);
@@ -173,20 +175,21 @@ Sweep parse_sweep(std::string_view option, std::string_view text, Dimension dime
     refuse(option, "the step of " + in_quotes(text) + " does not go from START towards STOP");
   }
   if (std::int64_t{last} + 1 > kMaxSweepPoints) {
-    refuse(option, in_quotes(text) + " has more than " + std::to_string(kMaxSweepPoints) + " points");
+    refuse(option,
+           in_quotes(text) + " has more than " + std::to_string(kMaxSweepPoints) + " points");
   }
   sweep.last = last;
   // The points are monotonic in k (k*step, then start + k*step, each rounded once), so for
   // the bounds that are intervals the last point is the only other that can leave it (a
   // step that overshoots a stop near zero). "4 or 6" and "not zero" are not intervals: every
   // point is tested, which stops at the first one outside.
-  const bool interval = bound == Bound::positive || bound == Bound::non_negative ||
-                        bound == Bound::at_least_one;
+  const bool interval =
+      bound == Bound::positive || bound == Bound::non_negative || bound == Bound::at_least_one;
   for (std::int64_t k = interval ? last : 1; k <= last; ++k) {
     const float point = sweep.at(k);
-    if (!std::isfinite(point) || !within(bound, point)) {
-      refuse(option, "point " + std::to_string(k) + " of " + in_quotes(text) + " " +
-                         bound_text(bound));
+    if (!within(bound, point)) {
+      refuse(option,
+             "point " + std::to_string(k) + " of " + in_quotes(text) + " " + bound_text(bound));
     }
   }
   return sweep;

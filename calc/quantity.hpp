@@ -51,18 +51,20 @@ struct Sweep {
   static Sweep single(float value) { return {value, value, 0.0f, 0, false}; }
 };
 
+// True when v is finite and within the bound.
+bool within(Bound bound, float v);
+
 // The text quoted for a message: control characters shown as '?', long texts shortened.
 std::string in_quotes(std::string_view text);
 
 // A number with an optional unit, in the library's units: converted in double precision and
 // rounded once to float, so that 0.0381mm, 1.5mil and 0.0015 give the same float.
-float parse_value(std::string_view option, std::string_view text, Dimension dimension,
-                  Bound bound);
+float parse_value(std::string_view option, std::string_view text, Dimension dimension, Bound bound);
 
 // A value, or START:STOP:STEP when sweeps are allowed (each part may carry its unit). The
 // step must be nonzero and go from START towards STOP; every point satisfies the bound; at
 // most kMaxSweepPoints points.
-Sweep parse_sweep(std::string_view option, std::string_view text, Dimension dimension,
-                  Bound bound, bool sweep_allowed);
+Sweep parse_sweep(std::string_view option, std::string_view text, Dimension dimension, Bound bound,
+                  bool sweep_allowed);
 
 }  // namespace cuplo::calc

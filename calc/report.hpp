@@ -2,6 +2,7 @@
 // (each reported once, at the first point that left it), and the failure that ends the run.
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -33,8 +34,11 @@ class Report {
   // Chooses the format and opens the output (UsageError for a bad --format or -o), or
   // standard error for a command whose -o is a file of its own. The head goes out with the
   // first row: a run that fails before it writes nothing.
+  // make, when given, makes the writer of a format the common writers do not know (Touchstone).
+  using MakeWriter = std::function<std::unique_ptr<RowWriter>(const Document&, Destination&)>;
   Report(const CommonOptions& common, std::string_view command, std::vector<Column> columns,
-         std::vector<DesignEntry> design, bool on_standard_error = false);
+         std::vector<DesignEntry> design, const MakeWriter& make = {},
+         bool on_standard_error = false);
 
   // Takes note of a result: its new limits are warned about (errors with --strict), its
   // failure reported. False when the run stops; status() then says how.

@@ -86,7 +86,8 @@ class Sensitivity final : public Command {
       cells[c++] = at;
       cells[c++] = r->zoe;
       cells[c++] = r->zoo;
-      for (const cuplo::Sensitivities* to : {even ? &r->zoe_to : nullptr, odd ? &r->zoo_to : nullptr}) {
+      for (const cuplo::Sensitivities* to :
+           {even ? &r->zoe_to : nullptr, odd ? &r->zoo_to : nullptr}) {
         if (to == nullptr) continue;
         for (const float v : {to->er, to->h, to->s, to->w, to->t}) cells[c++] = v;
       }

@@ -33,7 +33,8 @@ class Synthesize final : public Command {
     const bool pair = d.given(Field::zoe) || d.given(Field::zoo);
     if (pair && (d.given(Field::zo) || d.given(Field::coupling))) {
       const char* one = d.given(Field::zo) ? "--zo" : "--coupling";
-      throw UsageError(std::string(one) + ": give --zo and --coupling, or --zoe and --zoo, not both");
+      throw UsageError(std::string(one) +
+                       ": give --zo and --coupling, or --zoe and --zoo, not both");
     }
     cuplo::Target target;
     d.require(pair ? std::initializer_list<Field>{Field::zoe, Field::zoo}
@@ -77,8 +78,8 @@ class Synthesize final : public Command {
                    {"check_eeff_odd", "check Eo"}},
                   std::move(design));
 
-    const cuplo::Result<cuplo::Synthesis> r = dispersive_ ? cuplo::synthesize(sub, n, target, f)
-                                                          : cuplo::synthesize(sub, n, target);
+    const cuplo::Result<cuplo::Synthesis> r =
+        dispersive_ ? cuplo::synthesize(sub, n, target, f) : cuplo::synthesize(sub, n, target);
     if (!accept(report, r, sub, target, dispersive_ ? f : 0.0f)) return report.status();
     const cuplo::Synthesis& y = *r;
 
@@ -120,9 +121,9 @@ class Synthesize final : public Command {
       p.coupling_db = 20.0f * std::log10((target.zoe - target.zoo) / (target.zoe + target.zoo));
     }
     cuplo::Limits known;
-    for (const cuplo::Limit l : {cuplo::Limit::frequency_thickness, cuplo::Limit::permittivity,
-                                 cuplo::Limit::coupling, cuplo::Limit::impedance,
-                                 cuplo::Limit::synthesis_coupling}) {
+    for (const cuplo::Limit l :
+         {cuplo::Limit::frequency_thickness, cuplo::Limit::permittivity, cuplo::Limit::coupling,
+          cuplo::Limit::impedance, cuplo::Limit::synthesis_coupling}) {
       if (r.limits().contains(l)) known.add(l);
     }
     return report.accept(false, r.failure(), r.detail(), known, p, {});

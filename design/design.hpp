@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
 
+#include "models/coupled.hpp"
 #include "models/records.hpp"
 
 namespace cuplo::design {
@@ -33,9 +33,9 @@ void lcws(float er, float h, std::int32_t& iflag, std::int32_t n, float& s, floa
 // Dispersive synthesis at f GHz: corrects the static targets until the dispersive coupler
 // impedances equal the wanted ones to 0.01 %. Leaves the last pass in lceff1 and lcdis1.
 void lcsyn(float& cc, float er, float f, float h, std::int32_t& iflag, std::int32_t n, float& s,
-           float t, float& w, float& wte, float& zo, float& zoe, float& zoo, std::int32_t istore,
-           models::LcEff1& lceff1, models::LcDis1& lcdis1, models::MsImp1& msimp1,
-           models::MsZo1& mszo1, std::ostream& console);
+           float t, float& w, float& wte, float& zo, float& zoe, float& zoo, models::LcEff1& lceff1,
+           models::LcDis1& lcdis1, models::MsImp1& msimp1, models::MsZo1& mszo1,
+           const models::LcImpObserver* observer);
 
 // Centre frequency at which a coupler of length l is a quarter wavelength long; lceff1 holds
 // the dispersive permittivities at the returned f. False when the search reaches its bound
@@ -47,12 +47,11 @@ bool msfsyn(float effc, float effe, float effo, float er, float& f, float h, flo
 // permittivity effcf at fo, inches.
 float quarter_wave_length(float fo, float effcf);
 
-// Normalized sensitivities of the dispersive coupler impedances; zoef and zoof are the
-// impedances at the given values.
-void lcsen(float er, float f, float h, std::int32_t ieoro, std::int32_t& iflag, std::int32_t n,
-           float s, float t, float w, float& zoef, float& zoof, std::int32_t istore,
-           std::int32_t iop, LcSen1& lcsen1, LcSen2& lcsen2, models::LcEff1& lceff1,
-           models::LcDis1& lcdis1, models::MsImp1& msimp1, models::MsZo1& mszo1,
-           std::ostream& console);
+// Normalized sensitivities of the dispersive coupler impedances, with the modes that the
+// dispersion evaluates; zoef and zoof are the impedances at the given values.
+void lcsen(float er, float f, float h, std::int32_t& iflag, models::Modes modes, std::int32_t n,
+           float s, float t, float w, float& zoef, float& zoof, LcSen1& lcsen1, LcSen2& lcsen2,
+           models::LcEff1& lceff1, models::LcDis1& lcdis1, models::MsImp1& msimp1,
+           models::MsZo1& mszo1, const models::LcImpObserver* observer);
 
 }  // namespace cuplo::design

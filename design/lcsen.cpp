@@ -4,53 +4,34 @@
 // equivalent single-strip pair impedances (Hammerstad-Jensen), coupler permittivities and
 // the Kirschning-Jansen dispersion of permittivities and impedances.
 #include <cstdint>
-#include <ostream>
 
 #include "design/design.hpp"
-#include "models/coupled.hpp"
+#include "models/chain.hpp"
 
 namespace cuplo::design {
 namespace {
 
 // The model routines shared by every evaluation.
 struct Chain {
-  std::int32_t ieoro;
-  std::int32_t istore;
-  std::int32_t iop;
+  models::Modes modes;
   std::int32_t n;
   models::LcEff1& lceff1;
   models::LcDis1& lcdis1;
   models::MsImp1& msimp1;
   models::MsZo1& mszo1;
-  std::ostream& console;
+  const models::LcImpObserver* observer;
 };
 
 // Dispersive N-strip impedances zoef and zoof at the given values.
 void evaluate(const Chain& k, float er, float f, float h, std::int32_t& iflag, float s, float t,
               float w, float& zoef, float& zoof) {
-  float wte = 0.0f;
-  float wto = 0.0f;
-  models::lcwta(er, h, s, t, w, wte, wto);
-  float zoeap = 0.0f;
-  float zooap = 0.0f;
-  models::lcimp(er, h, k.ieoro, iflag, k.istore, k.n, s, wte, wto, zoeap, zooap, k.msimp1,
-                k.console);
-  float cc = 0.0f;
-  float ko = 0.0f;
-  float zo = 0.0f;
-  float zoe = 0.0f;
-  float zoo = 0.0f;
-  models::lczo(cc, ko, k.n, zo, zoe, zoeap, zoo, zooap);
-  float effc = 0.0f;
-  float effe = 0.0f;
-  float effo = 0.0f;
-  models::lcpv(effc, effe, effo, er, h, k.n, s, t, w, wte, wto, k.istore, k.msimp1, k.console);
-  models::lceff(effc, effe, effo, er, f, h, k.ieoro, k.iop, s, wte, wto, k.lceff1);
-  const float h2 = h * 1000.0f;
-  models::lcdis(effo, k.lceff1.effof, er, f, h, h2, k.ieoro, iflag, k.iop, s, wte, wto, zoeap,
-                zooap, k.lcdis1, k.msimp1, k.mszo1);
-  float zof = 0.0f;
-  models::lczo(cc, ko, k.n, zof, zoef, k.lcdis1.zoeapf, zoof, k.lcdis1.zooapf);
+  models::Statics st;
+  models::CouplerValues coupler;
+  models::static_chain(er, h, iflag, k.n, s, t, w, st, coupler, k.msimp1, k.observer);
+  models::dispersive_chain(st, er, f, h, iflag, k.modes, k.n, s, coupler, k.lceff1, k.lcdis1,
+                           k.msimp1, k.mszo1);
+  zoef = coupler.zoe;
+  zoof = coupler.zoo;
 }
 
 // A zero design value or a zero base impedance makes a denominator 0; the quotient is then
@@ -61,12 +42,11 @@ float sensitivity(float z, float tempz, float p, float temp) {
 
 }  // namespace
 
-void lcsen(float er, float f, float h, std::int32_t ieoro, std::int32_t& iflag, std::int32_t n,
-           float s, float t, float w, float& zoef, float& zoof, std::int32_t istore,
-           std::int32_t iop, LcSen1& lcsen1, LcSen2& lcsen2, models::LcEff1& lceff1,
-           models::LcDis1& lcdis1, models::MsImp1& msimp1, models::MsZo1& mszo1,
-           std::ostream& console) {
-  const Chain k{ieoro, istore, iop, n, lceff1, lcdis1, msimp1, mszo1, console};
+void lcsen(float er, float f, float h, std::int32_t& iflag, models::Modes modes, std::int32_t n,
+           float s, float t, float w, float& zoef, float& zoof, LcSen1& lcsen1, LcSen2& lcsen2,
+           models::LcEff1& lceff1, models::LcDis1& lcdis1, models::MsImp1& msimp1,
+           models::MsZo1& mszo1, const models::LcImpObserver* observer) {
+  const Chain k{modes, n, lceff1, lcdis1, msimp1, mszo1, observer};
   evaluate(k, er, f, h, iflag, s, t, w, zoef, zoof);
   const float tempe = zoef;
   const float tempo = zoof;

@@ -4,9 +4,9 @@
 // impedances at f equal the wanted ones to 0.01 %.
 #include <cmath>
 #include <cstdint>
-#include <ostream>
 
 #include "design/design.hpp"
+#include "models/chain.hpp"
 #include "models/coupled.hpp"
 
 namespace cuplo::design {
@@ -20,11 +20,9 @@ constexpr std::int32_t kMaxPasses = 100;
 }  // namespace
 
 void lcsyn(float& cc, float er, float f, float h, std::int32_t& iflag, std::int32_t n, float& s,
-           float t, float& w, float& wte, float& zo, float& zoe, float& zoo, std::int32_t istore,
-           models::LcEff1& lceff1, models::LcDis1& lcdis1, models::MsImp1& msimp1,
-           models::MsZo1& mszo1, std::ostream& console) {
-  constexpr std::int32_t ieoro = 1;
-  constexpr std::int32_t iop = 2;
+           float t, float& w, float& wte, float& zo, float& zoe, float& zoo, models::LcEff1& lceff1,
+           models::LcDis1& lcdis1, models::MsImp1& msimp1, models::MsZo1& mszo1,
+           const models::LcImpObserver* observer) {
   const float te = zoe * 0.0001f;
   const float to = zoo * 0.0001f;
   const float zod = zo;
@@ -42,19 +40,14 @@ void lcsyn(float& cc, float er, float f, float h, std::int32_t& iflag, std::int3
     // A strip width that the narrow-strip search could not find fails the synthesis. Raised
     // before lcdis, which then keeps the static pair values, and never reset later in the pass.
     if (!models::lcwts(er, h, s, t, w, wte)) iflag = 1;
-    float effc = 0.0f;
-    float effe = 0.0f;
-    float effo = 0.0f;
-    models::lcpv(effc, effe, effo, er, h, n, s, t, w, wte, wto, istore, msimp1, console);
-    models::lceff(effc, effe, effo, er, f, h, ieoro, iop, s, wte, wto, lceff1);
-    const float h2 = h * 1000.0f;
-    models::lcdis(effo, lceff1.effof, er, f, h, h2, ieoro, iflag, iop, s, wte, wto, zoeap, zooap,
-                  lcdis1, msimp1, mszo1);
-    float ko = 0.0f;
-    float zof = 0.0f;
-    float zoef = 0.0f;
-    float zoof = 0.0f;
-    models::lczo(cc, ko, n, zof, zoef, lcdis1.zoeapf, zoof, lcdis1.zooapf);
+    models::Statics st{wte, wto, zoeap, zooap, 0.0f, 0.0f, 0.0f};
+    models::lcpv(st.effc, st.effe, st.effo, er, h, n, s, t, w, wte, wto, msimp1, observer);
+    models::CouplerValues disp;
+    models::dispersive_chain(st, er, f, h, iflag, models::Modes::both, n, s, disp, lceff1, lcdis1,
+                             msimp1, mszo1);
+    cc = disp.cc;
+    const float zoef = disp.zoe;
+    const float zoof = disp.zoo;
     const float ee = std::fabs(zoef - zoed);
     const float eo = std::fabs(zoof - zood);
     if (ee < te && eo < to) {

@@ -25,8 +25,6 @@ namespace detail {
 bool msfsyn_traced(float effc, float effe, float effo, float er, float& f, float h, float l,
                    float s, float wte, float wto, models::LcEff1& lceff1, MsfsynTrace& trace) {
   const float c = models::kLightInchNs;
-  constexpr std::int32_t ieoro = 2;
-  constexpr std::int32_t iop = 2;
   trace = MsfsynTrace{};
   float zero = 1.0e20f;  // mismatch assumed before the first trial
   f = 0.0f;
@@ -34,7 +32,7 @@ bool msfsyn_traced(float effc, float effe, float effo, float er, float& f, float
   for (;;) {
     f = f + deltaf;
     const float zero1 = zero;
-    models::lceff(effc, effe, effo, er, f, h, ieoro, iop, s, wte, wto, lceff1);
+    models::lceff(effc, effe, effo, er, f, h, models::Modes::both, s, wte, wto, lceff1);
     trace.trials = trace.trials + 1;
     if (trace.trials == 2) trace.second_f = f;
     const float ltest = c / ((f * 4.0f) * std::sqrt(lceff1.effcf));

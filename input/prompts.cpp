@@ -2,8 +2,11 @@
 // questions.
 #include <cmath>
 
+#include "cuplo/limits.hpp"
+#include "cuplo/sweep.hpp"
 #include "design/design.hpp"
 #include "input/call.hpp"
+#include "input/verification.hpp"
 #include "models/constants.hpp"
 #include "models/coupled.hpp"
 #include "models/numeric.hpp"
@@ -11,6 +14,8 @@
 
 namespace cuplo::input {
 namespace {
+
+using cuplo::Limit;
 
 using text::Format;
 
@@ -97,31 +102,33 @@ bool positive(float v) {
 bool nonzero(float v) {
   return v != 0.0f;
 }
+// The smallest width and spacing taken from an answer are the models' limits.
 bool width_ok(float v) {
-  return v >= 0.0001f;
+  return v >= cuplo::spec(Limit::width).low;
 }
 bool spacing_ok(float v) {
-  return v >= 0.00001f;
+  return v >= cuplo::spec(Limit::spacing).low;
 }
 bool permittivity_ok(float v) {
   return v >= 1.0f;
 }
 
-// Plausibility limits of the design.
-constexpr float kMaxWidthRatio = 3.0f;    // W/H
-constexpr float kMaxSpacingRatio = 8.0f;  // S/H
-constexpr float kMaxPermittivity = 20.0f;
-constexpr float kMaxFrequencyThickness = 25.0f;  // GHz times mm
-constexpr float kMinCoupling = 1.5f;             // dB, magnitude
-constexpr float kMaxCoupling = 10.0f;
+// The plausibility checks of the design are the models' accuracy limits.
+constexpr float kMaxWidthRatio = cuplo::spec(Limit::width_ratio).high;
+constexpr float kMaxSpacingRatio = cuplo::spec(Limit::spacing_ratio).high;
+constexpr float kMinSpacingThickness = cuplo::spec(Limit::spacing_thickness).low;
+constexpr float kMaxPermittivity = cuplo::spec(Limit::permittivity).high;
+constexpr float kMaxFrequencyThickness = cuplo::spec(Limit::frequency_thickness).high;
 
 // The number of step intervals of a sweep; the sweep has this many plus one points.
 std::int32_t sweep_count(float first, float last, float step) {
-  return models::int_trunc((last - first) / step + 0.0001f);
+  return cuplo::sweep_last_index(first, last, step);
 }
 
+// The coupling magnitude (dB) outside the range where the synthesis converges.
 bool coupling_implausible(float ko) {
-  return ko < kMinCoupling || ko > kMaxCoupling;
+  return ko < cuplo::spec(Limit::synthesis_coupling).low ||
+         ko > cuplo::spec(Limit::synthesis_coupling).high;
 }
 
 }  // namespace
@@ -255,7 +262,7 @@ bool Call::width_rejected(float w, std::int32_t target) {
 }
 
 bool Call::gap_rejected(float s, std::int32_t target) {
-  if (!(s < 2.0f * d_.t)) return false;
+  if (!(s < kMinSpacingThickness * d_.t)) return false;
   ierr_ = target;
   return reenter(kThicknessMessage, kThicknessQuestion);
 }
@@ -349,7 +356,7 @@ Call::Step Call::prompt_n() {
     const std::int32_t itemp = ask_integer(kPromptN);
     d_.n = d_.ndef;
     if (itemp > 0) d_.n = itemp;
-    if (itemp == models::kVerificationCode) {
+    if (itemp == kVerificationCode) {
       const std::int32_t any = ask_integer(kPromptAnyN);
       d_.n = d_.ndef;
       if (any > 0) d_.n = any;
@@ -391,8 +398,9 @@ Call::Step Call::dispatch() {
 // Effective widths and static permittivities of the design, for the four-port paths.
 void Call::static_permittivities() {
   models::lcwta(d_.er, d_.h, d_.sdef, d_.t, d_.wdef, wte_, wto_);
-  models::lcpv(effc_, effe_, effo_, d_.er, d_.h, d_.n, d_.sdef, d_.t, d_.wdef, wte_, wto_,
-               d_.istore, msimp1_, io_.console.stream());
+  const VerificationPrints prints(io_.console.stream());
+  models::lcpv(effc_, effe_, effo_, d_.er, d_.h, d_.n, d_.sdef, d_.t, d_.wdef, wte_, wto_, msimp1_,
+               observer(d_, prints));
 }
 
 // The centre frequency of an entered length: the frequency at which the length is a quarter
@@ -429,7 +437,7 @@ void Call::frequency_range() {
 void Call::four_port_completion() {
   frequency(kPromptFo, fo_, d_.fdefdef);
   static_permittivities();
-  models::lceff(effc_, effe_, effo_, d_.er, fo_, d_.h, d_.ieoro, d_.iop, d_.sdef, wte_, wto_,
+  models::lceff(effc_, effe_, effo_, d_.er, fo_, d_.h, dispersed_modes(d_), d_.sdef, wte_, wto_,
                 lceff1_);
   d_.l = design::quarter_wave_length(fo_, lceff1_.effcf);
   io_.console.put(kCoupledLength, {d_.l});

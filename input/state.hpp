@@ -9,6 +9,10 @@
 namespace cuplo::input {
 
 inline constexpr std::size_t kNameLength = 20;
+
+// The answer to the storage question that switches on the verification mode: nothing is
+// stored, the synthesis re-analyses its result, and lcimp's intermediate values are shown.
+inline constexpr std::int32_t kVerificationCode = -417;
 inline const std::string kBlankName(kNameLength, ' ');
 
 struct DateTime {

@@ -33,7 +33,7 @@ void Call::capture_date() {
 void Call::storage_question() {
   d_.istore = 0;
   const std::int32_t itemp = ask_integer(kStorageQuestion);
-  if (itemp == models::kVerificationCode) d_.istore = models::kVerificationCode;
+  if (itemp == kVerificationCode) d_.istore = kVerificationCode;
   if (itemp != 1) return;
 
   io_.console.put(kNameAdvice);

@@ -4,9 +4,9 @@
 #include "cuplo/coupler.hpp"
 
 #include <cmath>
-#include <ostream>
 
 #include "design/design.hpp"
+#include "models/chain.hpp"
 #include "models/constants.hpp"
 #include "models/coupled.hpp"
 #include "models/microstrip.hpp"
@@ -22,19 +22,6 @@ struct Records {
   models::LcEff1 lceff1;
   models::LcDis1 lcdis1;
 };
-
-// The models print nothing outside the console's verification mode; they get a stream that
-// goes nowhere.
-std::ostream& nowhere() {
-  thread_local std::ostream sink(nullptr);
-  return sink;
-}
-
-constexpr std::int32_t kStorageOff = 0;
-constexpr std::int32_t kBothModes = 2;  // analysis kind: every mode dispersed
-constexpr std::int32_t kEven = 1;
-constexpr std::int32_t kOdd = 2;
-constexpr std::int32_t kOneMode = 3;  // analysis kind: only the mode selected is dispersed
 
 bool finite(float x) {
   return std::isfinite(x);
@@ -65,36 +52,31 @@ DesignPoint point(const Substrate& sub, const CrossSection& xs, float f) {
   return p;
 }
 
-// The dispersive coupler at f from the static values: lceff, lcdis and the N-strip
-// conversion. False when the odd-mode impedance does not stay below the even-mode one.
-struct Dispersive {
-  float cc = 0.0f;
-  float ko = 0.0f;
-  float zo = 0.0f;
-  float zoe = 0.0f;
-  float zoo = 0.0f;
-};
+models::Statics statics(const Analysis::Static& st) {
+  return {st.wte, st.wto, st.zoeap, st.zooap, st.effc, st.effe, st.effo};
+}
 
+// The coupler at f from the static values; false when the odd-mode impedance does not stay
+// below the even-mode one.
 bool disperse(const Substrate& sub, const CrossSection& xs, const Analysis::Static& st, float f,
-              std::int32_t ieoro, std::int32_t iop, Records& r, Dispersive& out) {
+              Records& r, models::CouplerValues& out) {
   std::int32_t iflag = st.iflag;
-  models::lceff(st.effc, st.effe, st.effo, sub.er, f, sub.h, ieoro, iop, xs.s, st.wte, st.wto,
-                r.lceff1);
-  const float h2 = sub.h * 1000.0f;
-  models::lcdis(st.effo, r.lceff1.effof, sub.er, f, sub.h, h2, ieoro, iflag, iop, xs.s, st.wte,
-                st.wto, st.zoeap, st.zooap, r.lcdis1, r.msimp1, r.mszo1);
-  if (iflag != 0) return false;
-  models::lczo(out.cc, out.ko, xs.n, out.zo, out.zoe, r.lcdis1.zoeapf, out.zoo, r.lcdis1.zooapf);
-  return true;
+  return models::dispersive_chain(statics(st), sub.er, f, sub.h, iflag, models::Modes::both, xs.n,
+                                  xs.s, out, r.lceff1, r.lcdis1, r.msimp1, r.mszo1);
 }
 
 Analysis::Static analyse_static(const Substrate& sub, const CrossSection& xs, Records& r) {
   Analysis::Static st;
-  models::lcwta(sub.er, sub.h, xs.s, sub.t, xs.w, st.wte, st.wto);
-  models::lcimp(sub.er, sub.h, kEven, st.iflag, kStorageOff, xs.n, xs.s, st.wte, st.wto, st.zoeap,
-                st.zooap, r.msimp1, nowhere());
-  models::lcpv(st.effc, st.effe, st.effo, sub.er, sub.h, xs.n, xs.s, sub.t, xs.w, st.wte, st.wto,
-               kStorageOff, r.msimp1, nowhere());
+  models::Statics m;
+  models::CouplerValues c;
+  models::static_chain(sub.er, sub.h, st.iflag, xs.n, xs.s, sub.t, xs.w, m, c, r.msimp1, nullptr);
+  st.wte = m.wte;
+  st.wto = m.wto;
+  st.zoeap = m.zoeap;
+  st.zooap = m.zooap;
+  st.effc = m.effc;
+  st.effe = m.effe;
+  st.effo = m.effo;
   return st;
 }
 
@@ -134,8 +116,8 @@ Result<Impedances> Analysis::impedances(float f) const {
     return Result<Impedances>::failed(invalid_, limits, invalid(substrate_, section_));
   }
   Records r;
-  Dispersive d;
-  if (!disperse(substrate_, section_, static_, f, kEven, kBothModes, r, d)) {
+  models::CouplerValues d;
+  if (!disperse(substrate_, section_, static_, f, r, d)) {
     return Result<Impedances>::failed(Failure::no_solution, limits);
   }
   return Result<Impedances>({d.zo, d.zoe, d.zoo, d.ko, r.lceff1.effef, r.lceff1.effof}, limits);
@@ -147,8 +129,8 @@ Result<DispersionPoint> Analysis::dispersion(float f) const {
     return Result<DispersionPoint>::failed(invalid_, limits, invalid(substrate_, section_));
   }
   Records r;
-  Dispersive d;
-  if (!disperse(substrate_, section_, static_, f, kEven, kBothModes, r, d)) {
+  models::CouplerValues d;
+  if (!disperse(substrate_, section_, static_, f, r, d)) {
     return Result<DispersionPoint>::failed(Failure::no_solution, limits);
   }
   return Result<DispersionPoint>(
@@ -171,8 +153,8 @@ Result<FourPort> Analysis::four_port(float length, float f, const Terminations& 
     return Result<FourPort>::failed(Failure::invalid_input, limits, "f: frequency negative");
   }
   Records r;
-  Dispersive d;
-  if (!disperse(substrate_, section_, static_, f, kEven, kBothModes, r, d)) {
+  models::CouplerValues d;
+  if (!disperse(substrate_, section_, static_, f, r, d)) {
     return Result<FourPort>::failed(Failure::no_solution, limits);
   }
   const Substrate& sub = substrate_;
@@ -181,8 +163,7 @@ Result<FourPort> Analysis::four_port(float length, float f, const Terminations& 
   float ate = 0.0f;
   float ato = 0.0f;
   network::lclos(ate, ato, sub.er, f, sub.h, section_.n, res, section_.s, sr, sub.t,
-                 sub.loss_tangent, section_.w, d.zoe, d.zoo, kStorageOff, r.lceff1, r.msimp1,
-                 nowhere());
+                 sub.loss_tangent, section_.w, d.zoe, d.zoo, r.lceff1, r.msimp1, nullptr);
   network::LcFa1 fa;
   fa.f = f;
   network::lcfa(ate, ato, r.lceff1.effef, r.lceff1.effof, length, term.rl, term.rs, d.zoe, d.zoo,
@@ -211,8 +192,8 @@ Result<float> Analysis::quarter_wave_length(float f) const {
     return Result<float>::failed(Failure::invalid_input, limits, "f: frequency not positive");
   }
   models::LcEff1 lceff1;
-  models::lceff(static_.effc, static_.effe, static_.effo, substrate_.er, f, substrate_.h, kEven,
-                kBothModes, section_.s, static_.wte, static_.wto, lceff1);
+  models::lceff(static_.effc, static_.effe, static_.effo, substrate_.er, f, substrate_.h,
+                models::Modes::both, section_.s, static_.wte, static_.wto, lceff1);
   return Result<float>(design::quarter_wave_length(f, lceff1.effcf), limits);
 }
 
@@ -225,9 +206,9 @@ Result<float> Analysis::centre_frequency(float length) const {
   }
   models::LcEff1 lceff1;
   float f = 0.0f;
-  const bool found = design::msfsyn(static_.effc, static_.effe, static_.effo, substrate_.er, f,
-                                    substrate_.h, length, section_.s, static_.wte, static_.wto,
-                                    lceff1);
+  const bool found =
+      design::msfsyn(static_.effc, static_.effe, static_.effo, substrate_.er, f, substrate_.h,
+                     length, section_.s, static_.wte, static_.wto, lceff1);
   const Limits limits = limits_left(point(substrate_, section_, f));
   if (!found) return Result<float>::failed(Failure::search_bound, limits);
   return Result<float>(f, limits);
@@ -329,7 +310,7 @@ Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target&
     const bool found = models::lcwts(sub.er, sub.h, s, sub.t, w, wte);
     float effc = 0.0f;
     models::lcpv(effc, out.eeff_even, out.eeff_odd, sub.er, sub.h, n, s, sub.t, w, wte, wto,
-                 kStorageOff, r.msimp1, nowhere());
+                 r.msimp1, nullptr);
     if (!found) iflag = 1;
   }
   out.section = {n, w, s};
@@ -344,8 +325,7 @@ Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target&
   return Result<Synthesis>(out, limits);
 }
 
-Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target,
-                             float f) {
+Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target, float f) {
   if (const char* why = invalid_substrate(sub, n)) {
     return Result<Synthesis>::failed(Failure::invalid_input, {}, why);
   }
@@ -369,7 +349,7 @@ Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target&
   float w = 0.0f;
   float wte = 0.0f;
   design::lcsyn(cc, sub.er, f, sub.h, iflag, n, s, sub.t, w, wte, out.zo, out.zoe, out.zoo,
-                kStorageOff, r.lceff1, r.lcdis1, r.msimp1, r.mszo1, nowhere());
+                r.lceff1, r.lcdis1, r.msimp1, r.mszo1, nullptr);
   out.section = {n, w, s};
   out.eeff_even = r.lceff1.effef;
   out.eeff_odd = r.lceff1.effof;
@@ -394,29 +374,30 @@ Result<Sensitivity> sensitivity(const Substrate& sub, const CrossSection& xs, fl
   Records r;
   Sensitivity out;
   out.f = f;
-  auto pass = [&](std::int32_t ieoro, float& zoe, float& zoo) {
+  // One evaluation of every sensitivity, with one mode dispersed.
+  auto pass = [&](models::Modes modes, float& zoe, float& zoo) {
     design::LcSen1 e;
     design::LcSen2 o;
     std::int32_t iflag = 0;
-    design::lcsen(sub.er, f, sub.h, ieoro, iflag, xs.n, xs.s, sub.t, xs.w, zoe, zoo, kStorageOff,
-                  kOneMode, e, o, r.lceff1, r.lcdis1, r.msimp1, r.mszo1, nowhere());
-    if (ieoro == kOdd) {
+    design::lcsen(sub.er, f, sub.h, iflag, modes, xs.n, xs.s, sub.t, xs.w, zoe, zoo, e, o, r.lceff1,
+                  r.lcdis1, r.msimp1, r.mszo1, nullptr);
+    if (modes == models::Modes::odd_only || mode != Mode::both) {
       out.zoo_to = {o.szooer, o.szooh, o.szoos, o.szoow, o.szoot};
-      if (mode != Mode::both) out.zoe_to = {e.szoeer, e.szoeh, e.szoes, e.szoew, e.szoet};
-    } else {
+    }
+    if (modes == models::Modes::even_only || mode != Mode::both) {
       out.zoe_to = {e.szoeer, e.szoeh, e.szoes, e.szoew, e.szoet};
-      if (mode != Mode::both) out.zoo_to = {o.szooer, o.szooh, o.szoos, o.szoow, o.szoot};
     }
     return iflag == 0;
   };
   float unused = 0.0f;
   bool ok = true;
   if (mode == Mode::odd) {
-    ok = pass(kOdd, out.zoe, out.zoo);
+    ok = pass(models::Modes::odd_only, out.zoe, out.zoo);
   } else if (mode == Mode::even) {
-    ok = pass(kEven, out.zoe, out.zoo);
+    ok = pass(models::Modes::even_only, out.zoe, out.zoo);
   } else {
-    ok = pass(kEven, out.zoe, unused) && pass(kOdd, unused, out.zoo);
+    ok = pass(models::Modes::even_only, out.zoe, unused) &&
+         pass(models::Modes::odd_only, unused, out.zoo);
   }
   if (!ok) return Result<Sensitivity>::failed(Failure::no_solution, limits);
   return Result<Sensitivity>(out, limits);
@@ -430,16 +411,18 @@ Result<float> microstrip_width(const Substrate& sub, float z) {
   if (!finite(z) || z <= 0.0f) {
     return Result<float>::failed(Failure::invalid_input, {}, "z: impedance not positive");
   }
-  // The impedance falls as the strip widens: bisection on the width between 1/10000 and 100
-  // substrate heights, bounded at 200 halvings; a z outside that range has no width.
+  // The impedance falls as the strip widens: bisection on the width, bounded at 200 halvings,
+  // between 1/1000 and 30 substrate heights; the narrow end is kept at the strip thickness or
+  // above, where the logarithmic thickness correction of the width still holds. A z outside
+  // the bracket has no width.
   models::MsImp1 m;
   const float h2 = 1000.0f * sub.h;
   auto zo = [&](float w) {
     models::msimp(sub.er, sub.h, h2, sub.t, w, m);
     return m.zo;
   };
-  float lo = sub.h * 0.0001f;
-  float hi = sub.h * 100.0f;
+  float lo = std::fmax(sub.h * 0.001f, sub.t);
+  float hi = sub.h * 30.0f;
   if (!(zo(lo) >= z && zo(hi) <= z)) return Result<float>::failed(Failure::no_solution);
   for (int k = 0; k < 200 && hi - lo > lo * 1e-7f; ++k) {
     const float mid = 0.5f * (lo + hi);
@@ -450,11 +433,9 @@ Result<float> microstrip_width(const Substrate& sub, float z) {
     }
   }
   const float w = 0.5f * (lo + hi);
-  DesignPoint p = point(sub, {4, w, 1.0f}, 0.0f);
   Limits limits;
   if (!passes(Limit::width_ratio, w / sub.h)) limits.add(Limit::width_ratio);
   if (!passes(Limit::permittivity, sub.er)) limits.add(Limit::permittivity);
-  (void)p;
   return Result<float>(w, limits);
 }
 

@@ -12,13 +12,3 @@ inline constexpr float kDbPerNeper = 8.686f;
 inline constexpr float kMmPerInch = 25.4f;
 
 }  // namespace cuplo::models
-
-#include <cstdint>
-
-namespace cuplo::models {
-
-// The answer to the storage question that switches on the verification mode: nothing is
-// stored, and lcimp prints its intermediate values.
-inline constexpr std::int32_t kVerificationCode = -417;
-
-}  // namespace cuplo::models

@@ -13,9 +13,9 @@
 
 namespace cuplo::models {
 
-void lcdis(float effo, float effof, float er, float f, float h, float h2, std::int32_t ieoro,
-           std::int32_t& iflag, std::int32_t iop, float s, float wte, float wto, float zoeap,
-           float zooap, LcDis1& lcdis1, MsImp1& msimp1, MsZo1& mszo1) {
+void lcdis(float effo, float effof, float er, float f, float h, float h2, std::int32_t& iflag,
+           Modes modes, float s, float wte, float wto, float zoeap, float zooap, LcDis1& lcdis1,
+           MsImp1& msimp1, MsZo1& mszo1) {
   lcdis1.zoeapf = zoeap;
   lcdis1.zooapf = zooap;
   if (!(f > 0.0f) || iflag != 0) return;
@@ -23,9 +23,7 @@ void lcdis(float effo, float effof, float er, float f, float h, float h2, std::i
   const float fn = f * h * kMmPerInch;  // normalised frequency, GHz mm
   const float g = s / h;
 
-  // The sensitivity analysis (iop 3) works on one mode only.
-  const bool odd_only = iop == 3 && ieoro == 2;
-
+  const bool odd_only = modes == Modes::odd_only;
   if (!odd_only) {
     // Even mode: single strip of width wte, static and at f.
     msimp(er, h, h2, 0.0f, wte, msimp1);
@@ -116,7 +114,7 @@ void lcdis(float effo, float effof, float er, float f, float h, float h2, std::i
     lcdis1.zoeapf = zoeap * std::pow((0.9408f * std::pow(eff, ce) - 0.9603f) /
                                          ((0.9408f - de) * std::pow(ef0, ce) - 0.9603f),
                                      q0);
-    if (iop == 3) return;
+    if (modes == Modes::even_only) return;
   }
 
   // Odd mode: single strip of width wto. With both modes and wto equal to wte, the

@@ -10,8 +10,8 @@
 
 namespace cuplo::models {
 
-void lceff(float effc, float effe, float effo, float er, float f, float h, std::int32_t ieoro,
-           std::int32_t iop, float s, float wte, float wto, LcEff1& lceff1) {
+void lceff(float effc, float effe, float effo, float er, float f, float h, Modes modes, float s,
+           float wte, float wto, LcEff1& lceff1) {
   lceff1.effcf = effc;
   lceff1.effef = effe;
   lceff1.effof = effo;
@@ -30,10 +30,7 @@ void lceff(float effc, float effe, float effo, float er, float f, float h, std::
   }
   const float p4 = 1.0f + 2.751f * (1.0f - std::exp(-std::pow(er / 15.916f, 8.0f)));
 
-  // The sensitivity analysis (iop 3) works on one mode only.
-  const bool odd_only = iop == 3 && ieoro == 2;
-
-  if (!odd_only) {
+  if (modes != Modes::odd_only) {
     // Even mode.
     const float ue = wte / h;
     float p1e = 0.27488f;
@@ -53,7 +50,7 @@ void lceff(float effc, float effe, float effo, float er, float f, float h, std::
     }
     const float fe = p1e * p2 * std::pow((p3e * p4 + 0.1844f * p7) * fn, 1.5763f);
     lceff1.effef = er - (er - effe) / (1.0f + fe);
-    if (iop == 3) return;
+    if (modes == Modes::even_only) return;
   }
 
   // Odd mode.
@@ -91,7 +88,7 @@ void lceff(float effc, float effe, float effo, float er, float f, float h, std::
       std::fabs(1.0f - 0.8928f * (1.0f + p11) * p12 * std::exp(-p13 * std::pow(g, 1.092f)) / p14);
   const float fo = p1o * p2 * std::pow((p3o * p4 + 0.1844f) * fn * p15, 1.5763f);
   lceff1.effof = er - (er - effo) / (1.0f + fo);
-  if (iop == 3) return;
+  if (modes != Modes::both) return;
 
   // Coupler value from the two dispersive mode values.
   lceff1.effcf = 2.0f * lceff1.effef * lceff1.effof / (lceff1.effef + lceff1.effof);

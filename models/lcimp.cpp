@@ -6,25 +6,14 @@
 // six-strip coupler. In the verification mode the intermediate widths and Wheeler's
 // closed-form impedances of the equivalent strips (H. A. Wheeler, 1977) are printed as well.
 #include <cmath>
-#include <ostream>
 
 #include "models/constants.hpp"
 #include "models/coupled.hpp"
 #include "models/microstrip.hpp"
-#include "text/format.hpp"
-#include "text/render.hpp"
 
 namespace cuplo::models {
 
 namespace {
-
-const text::Format kEquivalentStripsFormat{
-    R"fmt((/,6X,'Effective  Strip  Widths : Even Mode,WTE=',F7.4,'"',';Odd Mode,WTO=',F7.4,'"',/,)fmt"
-    R"fmt(6X,'Equiv. Single Strip Ratio: ','Even Mode,Wse/H=',F6.4,';Odd Mode,Wso/H=',F6.4,/,)fmt"
-    R"fmt(6X,'Wheeler`s Impedances:',13X,'ZOEAP=',F8.3,' Ohms;ZOOAP=',F8.3,' Ohms'))fmt"};
-
-const text::Format kHammerstadJensenFormat{
-    R"fmt((6X,'Hammerstead & Jensen`s Impedances:ZOEAP=',F8.3,' Ohms;ZOOAP=',F8.3,' Ohms'))fmt"};
 
 // Inverse hyperbolic cosine in its logarithmic form, evaluated in single precision.
 float arccosh(float x) {
@@ -33,9 +22,8 @@ float arccosh(float x) {
 
 }  // namespace
 
-void lcimp(float er, float h, std::int32_t /*ieoro*/, std::int32_t& iflag, std::int32_t istore,
-           std::int32_t n, float s, float wte, float wto, float& zoeap, float& zooap,
-           MsImp1& msimp1, std::ostream& console) {
+void lcimp(float er, float h, std::int32_t& iflag, std::int32_t n, float s, float wte, float wto,
+           float& zoeap, float& zooap, MsImp1& msimp1, const LcImpObserver* observer) {
   // Mode factors: the pair's impedances are twice those of the equivalent single strips; the
   // six-strip coupler uses empirical er-dependent factors.
   float fe = 2.0f;
@@ -56,8 +44,8 @@ void lcimp(float er, float h, std::int32_t /*ieoro*/, std::int32_t& iflag, std::
   const float who = (a / kPi) * arccosh(1.0f + 2.0f * wto / s) +
                     (2.0f / kPi) * arccosh((2.0f * ho - g - 1.0f) / (g - 1.0f));
 
-  if (istore == kVerificationCode) {
-    // Wheeler's closed-form impedance of each equivalent strip; printed only.
+  if (observer != nullptr) {
+    // Wheeler's closed-form impedance of each equivalent strip; shown only.
     const float ae = (whe / 8.0f) * (whe / 8.0f);
     const float ao = (who / 8.0f) * (who / 8.0f);
     const float b = (4.0f / er + 7.0f) / 11.0f;
@@ -67,7 +55,7 @@ void lcimp(float er, float h, std::int32_t /*ieoro*/, std::int32_t& iflag, std::
     const float k = 42.4f / std::sqrt(er + 1.0f);
     zoeap = k * fe * std::log(pe + 1.0f);
     zooap = k * fo * std::log(po + 1.0f);
-    text::write(console, kEquivalentStripsFormat, {wte, wto, whe, who, zoeap, zooap});
+    observer->equivalent_strips({wte, wto, whe, who, zoeap, zooap});
   }
 
   // Hammerstad-Jensen impedances of the equivalent strips, thickness 0, cover out of reach.
@@ -79,9 +67,7 @@ void lcimp(float er, float h, std::int32_t /*ieoro*/, std::int32_t& iflag, std::
   msimp(er, h, h2, 0.0f, wo, msimp1);
   zooap = fo * msimp1.zo;
 
-  if (istore == kVerificationCode) {
-    text::write(console, kHammerstadJensenFormat, {zoeap, zooap});
-  }
+  if (observer != nullptr) observer->pair_impedances(zoeap, zooap);
 
   if (zooap >= zoeap) iflag = 2;
 }

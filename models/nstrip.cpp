@@ -5,7 +5,6 @@
 // the per-unit-length capacitances of the pair and of one strip as wide as the whole coupler.
 #include <cmath>
 #include <cstdint>
-#include <ostream>
 
 #include "models/constants.hpp"
 #include "models/coupled.hpp"
@@ -53,21 +52,19 @@ void sl1zo(float& cc, float& ko, std::int32_t m, float& zo, float& zoe, float& z
 }
 
 void lcpv(float& effc, float& effe, float& effo, float er, float h, std::int32_t n, float s,
-          float t, float w, float wte, float wto, std::int32_t istore, MsImp1& msimp1,
-          std::ostream& console) {
+          float t, float w, float wte, float wto, MsImp1& msimp1, const LcImpObserver* observer) {
   const float a = static_cast<float>(n);
   constexpr float kPicoPerUnit = 999999995904.0f;  // 1e12 as stored in single precision
   const float c = kLightMs;
 
-  // Pair impedances with the substrate and in air; their accuracy flags are not needed here,
-  // and lcimp does not read the mode selector.
+  // Pair impedances with the substrate and in air; their accuracy flags are not needed here.
   std::int32_t iflag = 0;
   float zoeap = 0.0f;
   float zooap = 0.0f;
-  lcimp(er, h, 1, iflag, istore, n, s, wte, wto, zoeap, zooap, msimp1, console);
+  lcimp(er, h, iflag, n, s, wte, wto, zoeap, zooap, msimp1, observer);
   float zoeapa = 0.0f;
   float zooapa = 0.0f;
-  lcimp(1.0f, h, 1, iflag, istore, n, s, wte, wto, zoeapa, zooapa, msimp1, console);
+  lcimp(1.0f, h, iflag, n, s, wte, wto, zoeapa, zooapa, msimp1, observer);
 
   // One strip as wide as the whole coupler, with the real thickness, gives the even mode.
   const float woe = a * w + (a - 1.0f) * s;

@@ -4,7 +4,6 @@
 // dielectric loss of a quasi-TEM mode (Pucel, Masse and Hartwig; Welch and Pratt).
 #include <cmath>
 #include <cstdint>
-#include <ostream>
 
 #include "models/constants.hpp"
 #include "models/coupled.hpp"
@@ -24,10 +23,6 @@ namespace {
 // frequency in hertz times permeability in henries per inch.
 constexpr float kUo = 31.918581f;
 
-// Mode selectors of the model calls: both modes, computed in full.
-constexpr std::int32_t kIeoro = 1;
-constexpr std::int32_t kIop = 2;
-
 // Even- and odd-mode impedances of the N-strip coupler with air as dielectric.
 struct AirImpedances {
   float zoeair;
@@ -35,7 +30,7 @@ struct AirImpedances {
 };
 
 AirImpedances air_impedances(float h, std::int32_t n, float s, float t, float w,
-                             std::int32_t istore, models::MsImp1& msimp1, std::ostream& console) {
+                             models::MsImp1& msimp1, const models::LcImpObserver* observer) {
   float wte = 0.0f;
   float wto = 0.0f;
   models::lcwta(1.0f, h, s, t, w, wte, wto);
@@ -43,7 +38,7 @@ AirImpedances air_impedances(float h, std::int32_t n, float s, float t, float w,
   std::int32_t iflag = 0;
   float zoeap = 0.0f;
   float zooap = 0.0f;
-  models::lcimp(1.0f, h, kIeoro, iflag, istore, n, s, wte, wto, zoeap, zooap, msimp1, console);
+  models::lcimp(1.0f, h, iflag, n, s, wte, wto, zoeap, zooap, msimp1, observer);
   float cc = 0.0f;
   float ko = 0.0f;
   float zo = 0.0f;
@@ -68,8 +63,8 @@ float surface_resistance(float f, float res, float sr) {
 }  // namespace detail
 
 void lclos(float& ate, float& ato, float er, float f, float h, std::int32_t n, float res, float s,
-           float sr, float t, float tlos, float w, float zoe, float zoo, std::int32_t istore,
-           models::LcEff1& lceff1, models::MsImp1& msimp1, std::ostream& console) {
+           float sr, float t, float tlos, float w, float zoe, float zoo, models::LcEff1& lceff1,
+           models::MsImp1& msimp1, const models::LcImpObserver* observer) {
   float ace = 0.0f;
   float aco = 0.0f;
   float ade = 0.0f;
@@ -79,7 +74,7 @@ void lclos(float& ate, float& ato, float er, float f, float h, std::int32_t n, f
   // report shows, rather than a made-up finite loss.
   if (f != 0.0f) {
     if (res != 0.0f) {
-      const AirImpedances base = air_impedances(h, n, s, t, w, istore, msimp1, console);
+      const AirImpedances base = air_impedances(h, n, s, t, w, msimp1, observer);
       const float tempe = base.zoeair;
       const float tempo = base.zooair;
       const float rs = detail::surface_resistance(f, res, sr);
@@ -87,15 +82,15 @@ void lclos(float& ate, float& ato, float er, float f, float h, std::int32_t n, f
       // One-sided slopes of the air impedances, each dimension enlarged by 0.1 % in turn;
       // the step is the stored perturbed value minus the original.
       const float hx = h * 1.001f;
-      const AirImpedances ah = air_impedances(hx, n, s, t, w, istore, msimp1, console);
+      const AirImpedances ah = air_impedances(hx, n, s, t, w, msimp1, observer);
       const float dzdhe = (ah.zoeair - tempe) / (hx - h);
       const float dzdho = (ah.zooair - tempo) / (hx - h);
       const float wx = w * 1.001f;
-      const AirImpedances aw = air_impedances(h, n, s, t, wx, istore, msimp1, console);
+      const AirImpedances aw = air_impedances(h, n, s, t, wx, msimp1, observer);
       const float dzdwe = (aw.zoeair - tempe) / (wx - w);
       const float dzdwo = (aw.zooair - tempo) / (wx - w);
       const float sx = s * 1.001f;
-      const AirImpedances as = air_impedances(h, n, sx, t, w, istore, msimp1, console);
+      const AirImpedances as = air_impedances(h, n, sx, t, w, msimp1, observer);
       const float dzdse = (as.zoeair - tempe) / (sx - s);
       const float dzdso = (as.zooair - tempo) / (sx - s);
       // A strip of no thickness has no thickness slope (and 0.1 % of nothing is no step).
@@ -103,7 +98,7 @@ void lclos(float& ate, float& ato, float er, float f, float h, std::int32_t n, f
       float dzdto = 0.0f;
       if (t != 0.0f) {
         const float tx = t * 1.001f;
-        const AirImpedances at = air_impedances(h, n, s, tx, w, istore, msimp1, console);
+        const AirImpedances at = air_impedances(h, n, s, tx, w, msimp1, observer);
         dzdte = (at.zoeair - tempe) / (tx - t);
         dzdto = (at.zooair - tempo) / (tx - t);
       }
@@ -121,7 +116,7 @@ void lclos(float& ate, float& ato, float er, float f, float h, std::int32_t n, f
       std::int32_t iflag = 0;
       float zoeap = 0.0f;
       float zooap = 0.0f;
-      models::lcimp(er, h, kIeoro, iflag, istore, n, s, wte, wto, zoeap, zooap, msimp1, console);
+      models::lcimp(er, h, iflag, n, s, wte, wto, zoeap, zooap, msimp1, observer);
       // Design decision: the static N-strip impedances of these pair values never replace the
       // caller's zoe and zoo. The caller hands the same impedances on to the four-port
       // response, which must use the dispersive values computed for this frequency; letting a
@@ -132,8 +127,8 @@ void lclos(float& ate, float& ato, float er, float f, float h, std::int32_t n, f
       float effc = 0.0f;
       float effe = 0.0f;
       float effo = 0.0f;
-      models::lcpv(effc, effe, effo, er, h, n, s, t, w, wte, wto, istore, msimp1, console);
-      models::lceff(effc, effe, effo, er, f, h, kIeoro, kIop, s, wte, wto, lceff1);
+      models::lcpv(effc, effe, effo, er, h, n, s, t, w, wte, wto, msimp1, observer);
+      models::lceff(effc, effe, effo, er, f, h, models::Modes::both, s, wte, wto, lceff1);
 
       const float wl = kLightInchNs / f;
       const float tp = (er * 27.3f) * tlos / ((er - 1.0f) * wl);

@@ -3,8 +3,8 @@
 
 #include <array>
 #include <cstdint>
-#include <iosfwd>
 
+#include "models/coupled.hpp"
 #include "models/records.hpp"
 
 namespace cuplo::network {
@@ -56,7 +56,7 @@ void lcfa(float ate, float ato, float effe, float effo, float l, float rl, float
 // Conductor (incremental inductance, with roughness) and dielectric attenuation of the even
 // and odd modes, dB per inch.
 void lclos(float& ate, float& ato, float er, float f, float h, std::int32_t n, float res, float s,
-           float sr, float t, float tlos, float w, float zoe, float zoo, std::int32_t istore,
-           models::LcEff1& lceff1, models::MsImp1& msimp1, std::ostream& console);
+           float sr, float t, float tlos, float w, float zoe, float zoo, models::LcEff1& lceff1,
+           models::MsImp1& msimp1, const models::LcImpObserver* observer);
 
 }  // namespace cuplo::network

@@ -3,7 +3,8 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Debian packages the build needs; missing ones are installed when the script may do so.
+# Debian packages; the missing ones are installed in one go (one apt-get update first), without
+# the packages they merely recommend: some of the test tools recommend gigabytes.
 ensure_packages() {
   local missing=()
   local pkg
@@ -13,13 +14,21 @@ ensure_packages() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing missing packages: ${missing[*]}" >&2
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-build_packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev)
+# What building Cuplo needs.
+build_packages=(cmake g++ make libcli11-dev nlohmann-json3-dev)
+# What the tests and benchmarks need on top: GoogleTest, Google Benchmark, groff for the man
+# pages, and the outside readers and field solvers that check Cuplo's files and numbers.
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev groff python3-scikit-rf python3-numpy
+               python3-matplotlib atlc klayout kicad)
+# What building the Debian package needs on top (dpkg-shlibdeps, and file to find the binaries).
+package_packages=(dpkg-dev file)
 
 # configure_and_build BUILD_DIR [cmake options...]
 configure_and_build() {

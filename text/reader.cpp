@@ -139,12 +139,17 @@ bool read_line(std::istream& in, std::string& line) {
 
 std::string Reader::next() {
   if (!read_line(*in_, line_)) throw FatalError("End of file", unit_);
+  ++answers_;
   return line_;
 }
 
 float Reader::real() {
   const std::optional<float> value = parse_real(next());
-  if (!value) throw FatalError("Bad value during read", unit_);
+  if (!value) {
+    // The whole line as typed, not only the 13 columns read: that is what the user sees.
+    throw FatalError("Bad value during read", unit_,
+                     "answer " + std::to_string(answers_) + " is not a number: \"" + line_ + '"');
+  }
   return *value;
 }
 

@@ -24,12 +24,14 @@ std::string parse_text(std::string_view line, std::size_t width = kTextField);
 // at the end of input with nothing read.
 bool read_line(std::istream& in, std::string& line);
 
-// The console's answer reader: every failure ends the run through FatalError.
+// The console's answer reader: every failure ends the run through FatalError. Answers are
+// counted from 1, one a line, so that a fault can name the answer the user typed.
 class Reader {
  public:
   Reader(std::istream& in, std::string unit) : in_(&in), unit_(std::move(unit)) {}
 
-  float real();        // "Bad value during read" or "End of file"
+  // "Bad value during read", reported as: answer 3 is not a number: "abc"; or "End of file".
+  float real();
   std::string text();  // "End of file"
 
  private:
@@ -38,6 +40,7 @@ class Reader {
   std::istream* in_;
   std::string unit_;
   std::string line_;
+  std::size_t answers_ = 0;  // lines read so far
 };
 
 }  // namespace cuplo::text

@@ -39,26 +39,6 @@ TEST(Lcws, WorkedCase) {
   EXPECT_LE(r.trace.evaluations, 16);
 }
 
-// Mode factors of the equivalent single strips and the odd-mode gap factor r.
-TEST(Lcws, SetUpFactors) {
-  const float pi = 3.1415927f;
-  struct Row {
-    float er;
-    std::int32_t n;
-    float fe, fo, r;
-  };
-  const Row rows[] = {
-      {10.0f, 6, 2.4558f, 2.2387f, 1.0f / pi},  {9.8f, 4, 2.0f, 2.0f, 1.0f / pi},
-      {10.0f, 2, 2.0f, 2.0f, 1.0f / pi},        {6.0f, 4, 2.0f, 2.0f, 1.0f / pi},
-      {2.0f, 6, 2.12636f, 2.13574f, 2.0f / pi}, {5.0f, 4, 2.0f, 2.0f, 8.0f / (7.0f * pi)}};
-  for (const Row& w : rows) {
-    const Search r = run(w.er, w.n, 0.0f, 160.0f, 60.0f);
-    EXPECT_FLOAT_EQ(r.trace.fe, w.fe) << w.er << " " << w.n;
-    EXPECT_FLOAT_EQ(r.trace.fo, w.fo) << w.er << " " << w.n;
-    EXPECT_FLOAT_EQ(r.trace.r, w.r) << w.er;
-  }
-}
-
 // A first estimate at or below 1.000001 is not evaluated: the walk starts 5 % higher, or
 // fails at once when that is still not above the bound.
 TEST(Lcws, FirstEstimateAtLowerBound) {
@@ -95,13 +75,12 @@ struct Section {
   float wte = 0.0f, wto = 0.0f, effc = 0.0f, effe = 0.0f, effo = 0.0f;
   Section() {
     models::MsImp1 msimp1;
-    std::ostringstream console;
     models::lcwta(kEr, kH, kS, 0.0002f, 0.002f, wte, wto);
-    models::lcpv(effc, effe, effo, kEr, kH, 4, kS, 0.0002f, 0.002f, wte, wto, 0, msimp1, console);
+    models::lcpv(effc, effe, effo, kEr, kH, 4, kS, 0.0002f, 0.002f, wte, wto, msimp1, nullptr);
   }
   float effcf(float f) const {
     models::LcEff1 lceff1;
-    models::lceff(effc, effe, effo, kEr, f, kH, 2, 2, kS, wte, wto, lceff1);
+    models::lceff(effc, effe, effo, kEr, f, kH, models::Modes::both, kS, wte, wto, lceff1);
     return lceff1.effcf;
   }
   detail::MsfsynTrace run(float l, float& f, models::LcEff1& lceff1) const {

@@ -23,15 +23,14 @@ constexpr float kWte = 0.0023981f, kWto = 0.0026532f;  // w = 0.002 on the refer
 constexpr float kNarrow = 0x1.04c26cp-8f;              // w with w/h exactly 1/(2 pi)
 
 struct Models {
-  std::ostringstream console;
   MsImp1 msimp1;
   MsZo1 mszo1;
   LcEff1 lceff1;
   LcDis1 lcdis1;
   std::int32_t iflag = 0;
-  void lcdis_at(float f, std::int32_t ieoro, std::int32_t iop, float zoeap, float zooap) {
-    lcdis(5.2971f, 5.2987f, kEr, f, kH, 1000.0f * kH, ieoro, iflag, iop, kS, kWte, kWto, zoeap,
-          zooap, lcdis1, msimp1, mszo1);
+  void lcdis_at(float f, Modes modes, float zoeap, float zooap) {
+    lcdis(5.2971f, 5.2987f, kEr, f, kH, 1000.0f * kH, iflag, modes, kS, kWte, kWto, zoeap, zooap,
+          lcdis1, msimp1, mszo1);
   }
 };
 
@@ -51,15 +50,15 @@ TEST(ModelBranches, BothFormsMeetAtEachThreshold) {
   };
   const auto zooap = [&](float er) {
     float e = 0.0f, o = 0.0f;
-    lcimp(er, kH, 1, m.iflag, 0, 4, kS, kWte, kWto, e, o, m.msimp1, m.console);
+    lcimp(er, kH, m.iflag, 4, kS, kWte, kWto, e, o, m.msimp1, nullptr);
     return o;
   };
   const auto effef = [&](float w) {
-    lceff(5.75f, 6.3f, 5.3f, kEr, 10.0f, kH, 1, 2, kS, w, kWto, m.lceff1);
+    lceff(5.75f, 6.3f, 5.3f, kEr, 10.0f, kH, Modes::both, kS, w, kWto, m.lceff1);
     return m.lceff1.effef;
   };
   const auto effof = [&](float w) {
-    lceff(5.75f, 6.3f, 5.3f, kEr, 10.0f, kH, 1, 2, kS, kWte, w, m.lceff1);
+    lceff(5.75f, 6.3f, 5.3f, kEr, 10.0f, kH, Modes::both, kS, kWte, w, m.lceff1);
     return m.lceff1.effof;
   };
   const auto zof = [&](float w) {
@@ -80,34 +79,33 @@ TEST(ModelBranches, BothFormsMeetAtEachThreshold) {
   }
 }
 
-// iop = 3 (sensitivity analysis) works on the mode that ieoro names; the other mode and the
+// One mode alone (the sensitivity analysis): the other mode and the
 // coupler value keep their static inputs, and the single strip is that of the mode worked on.
 // Odd mode only, the odd dispersive value (49.393 ohms here) is checked against the static
 // even-mode value.
 TEST(ModelBranches, SingleModeWork) {
   const float effc = 5.7533f, effe = 6.2956f, effo = 5.2971f;
   struct Case {
-    std::int32_t ieoro;
-    bool even, odd;
+    Modes modes;
     float zoeap;
     std::int32_t iflag;
   };
-  const Case cases[] = {{1, true, false, 166.6f, 0},
-                        {2, false, true, 166.6f, 0},
-                        {3, true, false, 166.6f, 0},
-                        {2, false, true, 49.40f, 0},
-                        {2, false, true, 49.39f, 2}};
+  const Case cases[] = {{Modes::even_only, 166.6f, 0},
+                        {Modes::odd_only, 166.6f, 0},
+                        {Modes::odd_only, 49.40f, 0},
+                        {Modes::odd_only, 49.39f, 2}};
   for (const Case& c : cases) {
+    const bool odd = c.modes == Modes::odd_only;
     Models m;
-    lceff(effc, effe, effo, kEr, 10.0f, kH, c.ieoro, 3, kS, kWte, kWto, m.lceff1);
-    EXPECT_EQ(m.lceff1.effcf, effc) << c.ieoro;
-    EXPECT_EQ(m.lceff1.effef != effe, c.even) << c.ieoro;
-    EXPECT_EQ(m.lceff1.effof != effo, c.odd) << c.ieoro;
-    m.lcdis_at(10.0f, c.ieoro, 3, c.zoeap, 49.796f);
-    EXPECT_EQ(m.iflag, c.iflag) << c.ieoro << " " << c.zoeap;
-    EXPECT_EQ(m.lcdis1.zoeapf != c.zoeap, c.even) << c.ieoro;
-    EXPECT_EQ(m.lcdis1.zooapf != 49.796f, c.odd) << c.ieoro;
-    EXPECT_EQ(m.msimp1.u, (c.odd ? kWto : kWte) / kH) << c.ieoro;
+    lceff(effc, effe, effo, kEr, 10.0f, kH, c.modes, kS, kWte, kWto, m.lceff1);
+    EXPECT_EQ(m.lceff1.effcf, effc) << odd;
+    EXPECT_EQ(m.lceff1.effef != effe, !odd);
+    EXPECT_EQ(m.lceff1.effof != effo, odd);
+    m.lcdis_at(10.0f, c.modes, c.zoeap, 49.796f);
+    EXPECT_EQ(m.iflag, c.iflag) << odd << " " << c.zoeap;
+    EXPECT_EQ(m.lcdis1.zoeapf != c.zoeap, !odd);
+    EXPECT_EQ(m.lcdis1.zooapf != 49.796f, odd);
+    EXPECT_EQ(m.msimp1.u, (odd ? kWto : kWte) / kH) << odd;
   }
 }
 
@@ -119,7 +117,7 @@ TEST(ModelBranches, DispersionSkipped) {
     m.iflag = iflag;
     m.msimp1.zo = 3.0f;
     m.mszo1.zof = 4.0f;
-    m.lcdis_at(f, 1, 2, 166.6f, 49.796f);
+    m.lcdis_at(f, Modes::both, 166.6f, 49.796f);
     EXPECT_EQ(m.iflag, iflag);
     EXPECT_EQ(m.lcdis1.zoeapf, 166.6f);
     EXPECT_EQ(m.lcdis1.zooapf, 49.796f);
@@ -127,7 +125,7 @@ TEST(ModelBranches, DispersionSkipped) {
     EXPECT_EQ(m.mszo1.zof, 4.0f);
   }
   Models m;
-  lceff(5.7533f, 6.2956f, 5.2971f, kEr, 0.0f, kH, 1, 2, kS, kWte, kWto, m.lceff1);
+  lceff(5.7533f, 6.2956f, 5.2971f, kEr, 0.0f, kH, Modes::both, kS, kWte, kWto, m.lceff1);
   EXPECT_EQ(m.lceff1.effcf, 5.7533f);
   EXPECT_EQ(m.lceff1.effef, 6.2956f);
   EXPECT_EQ(m.lceff1.effof, 5.2971f);
@@ -163,7 +161,7 @@ TEST(ModelProperties, AirThicknessAndWidth) {
     EXPECT_GT(wto, wte);
     EXPECT_GT(wte, w);
     float zoeap = 0.0f, zooap = 0.0f, cc = 0.0f, ko = 0.0f, zo = 0.0f, zoe = 0.0f, zoo = 0.0f;
-    lcimp(kEr, kH, 1, m.iflag, 0, 4, kS, wte, wto, zoeap, zooap, m.msimp1, m.console);
+    lcimp(kEr, kH, m.iflag, 4, kS, wte, wto, zoeap, zooap, m.msimp1, nullptr);
     EXPECT_EQ(m.iflag, 0);
     EXPECT_EQ(2.0f * m.msimp1.zo, zooap);
     EXPECT_LT(zoeap, last_zoeap) << w;
@@ -172,12 +170,12 @@ TEST(ModelProperties, AirThicknessAndWidth) {
     EXPECT_LT(zo, last_coupler) << w;
     last_zoeap = zoeap, last_zooap = zooap, last_coupler = zo;
   }
-  lceff(1.0f, 1.0f, 1.0f, 1.0f, 20.0f, kH, 1, 2, kS, 0.0024f, 0.0027f, m.lceff1);
+  lceff(1.0f, 1.0f, 1.0f, 1.0f, 20.0f, kH, Modes::both, kS, 0.0024f, 0.0027f, m.lceff1);
   EXPECT_EQ(m.lceff1.effcf, 1.0f);
   EXPECT_EQ(m.lceff1.effef, 1.0f);
   EXPECT_EQ(m.lceff1.effof, 1.0f);
-  lcdis(1.0f, 1.0f, 1.0f, 20.0f, kH, 1000.0f * kH, 1, m.iflag, 2, kS, 0.0024f, 0.0027f, 400.0f,
-        120.0f, m.lcdis1, m.msimp1, m.mszo1);
+  lcdis(1.0f, 1.0f, 1.0f, 20.0f, kH, 1000.0f * kH, m.iflag, Modes::both, kS, 0.0024f, 0.0027f,
+        400.0f, 120.0f, m.lcdis1, m.msimp1, m.mszo1);
   EXPECT_EQ(m.iflag, 0);
   EXPECT_TRUE(std::isfinite(m.lcdis1.zoeapf) && std::isfinite(m.lcdis1.zooapf));
 }
@@ -186,12 +184,12 @@ TEST(ModelProperties, AirThicknessAndWidth) {
 TEST(ModelProperties, OddModeNotBelowEvenModeIsFlagged) {
   Models m;
   float zoeap = 0.0f, zooap = 0.0f;
-  lcimp(kEr, kH, 1, m.iflag, 0, 4, kS, 0.05f, 0.0001f, zoeap, zooap, m.msimp1, m.console);
+  lcimp(kEr, kH, m.iflag, 4, kS, 0.05f, 0.0001f, zoeap, zooap, m.msimp1, nullptr);
   EXPECT_GE(zooap, zoeap);
   EXPECT_EQ(m.iflag, 2);
   m.iflag = 0;
-  lcdis(5.3f, 5.3f, kEr, 10.0f, kH, 1000.0f * kH, 1, m.iflag, 2, kS, 0.0024f, 0.0027f, 20.0f, 60.0f,
-        m.lcdis1, m.msimp1, m.mszo1);
+  lcdis(5.3f, 5.3f, kEr, 10.0f, kH, 1000.0f * kH, m.iflag, Modes::both, kS, 0.0024f, 0.0027f, 20.0f,
+        60.0f, m.lcdis1, m.msimp1, m.mszo1);
   EXPECT_EQ(m.iflag, 2);
   EXPECT_GT(m.lcdis1.zooapf, m.lcdis1.zoeapf);
 }

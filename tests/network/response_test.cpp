@@ -1,5 +1,4 @@
-// Complex product, four-quadrant arctangent, line chain matrix and two-port scattering, and
-// the four-port response of the coupler: zero-frequency limits, the ideal quadrature coupler,
+// Complex product and four-quadrant arctangent, and the four-port response of the coupler: zero-frequency limits, the ideal quadrature coupler,
 // the floors and caps of the report figures, and a double-precision even/odd-mode reference.
 #include <gtest/gtest.h>
 
@@ -18,10 +17,6 @@ using namespace cuplo::network;
 using cuplo::models::kLightInchNs;
 using cuplo::models::kPi;
 using Cd = std::complex<double>;
-
-Cd entry(const Abcd& m, std::size_t k) {
-  return {m[0][k], m[1][k]};
-}
 
 // nmult type 2 conjugates the first factor; atn2 on the axes, with signed zeros (a negative
 // zero counts as zero) and on the diagonals of every quadrant.
@@ -50,56 +45,6 @@ TEST(Algebra, NmultAndAtn2) {
     EXPECT_NEAR(atn2(p.first, p.second), std::atan2(double{p.second}, double{p.first}), 1e-6);
   }
   EXPECT_TRUE(std::isnan(atn2(std::numeric_limits<float>::quiet_NaN(), 1.0f)));
-}
-
-// xline is the complex hyperbolic matrix: lossless (A = D = cos, B = j z sin, C = j sin/z),
-// theta 0 (all real), lossy; the parts that must vanish are exactly zero.
-TEST(Algebra, Xline) {
-  const float cases[][3] = {{50, 0.7f, 0}, {25, 0, 0.3f}, {120.9f, 2.5f, 0.4f}};
-  for (const auto& c : cases) {
-    Abcd m{};
-    xline(c[0], c[1], c[2], m);
-    const Cd g(c[2], c[1]);
-    const Cd want[4] = {std::cosh(g), double{c[0]} * std::sinh(g), std::sinh(g) / double{c[0]},
-                        std::cosh(g)};
-    for (std::size_t k = 0; k < 4; ++k) {
-      EXPECT_NEAR(std::abs(entry(m, k) - want[k]), 0.0, 2e-6 * (std::abs(want[k]) + 1e-3)) << k;
-      if (c[1] == 0.0f || c[2] == 0.0f) {
-        EXPECT_EQ(c[1] == 0.0f || k == 0 || k == 3 ? m[1][k] : m[0][k], 0.0f) << c[0] << " " << k;
-      }
-    }
-  }
-}
-
-// The identity between equal and unequal terminations (zl before zs), a matched lossless line
-// (a pure delay), and a lossy mismatched line against the two-port formulas.
-TEST(Algebra, Taugam) {
-  Abcd identity{};
-  identity[0] = {1, 0, 0, 1};
-  Complex tau{}, gamma{};
-  taugam(tau, gamma, identity, 50.0f, 50.0f);
-  EXPECT_EQ(gamma, (Complex{0, 0}));
-  EXPECT_EQ(tau, (Complex{1, 0}));
-  taugam(tau, gamma, identity, 75.0f, 50.0f);
-  EXPECT_FLOAT_EQ(gamma[0], 0.2f);
-  EXPECT_EQ(gamma[1], 0.0f);
-  EXPECT_FLOAT_EQ(tau[0], 2.0f * std::sqrt(3750.0f) / 125.0f);
-
-  Abcd line{};
-  xline(50.0f, 1.1f, 0.0f, line);
-  taugam(tau, gamma, line, 50.0f, 50.0f);
-  EXPECT_NEAR(std::abs(Cd(gamma[0], gamma[1])), 0.0, 1e-7);
-  EXPECT_FLOAT_EQ(tau[0], std::cos(1.1f));
-  EXPECT_FLOAT_EQ(tau[1], -std::sin(1.1f));
-
-  xline(35.0f, 1.1f, 0.2f, line);
-  const double zl = 80.0, zs = 40.0;
-  taugam(tau, gamma, line, 80.0f, 40.0f);
-  const Cd a = entry(line, 0), b = entry(line, 1), c = entry(line, 2), d = entry(line, 3);
-  const Cd den = a * zl + b + c * zs * zl + d * zs;
-  EXPECT_NEAR(std::abs(Cd(gamma[0], gamma[1]) - (a * zl + b - c * zs * zl - d * zs) / den), 0,
-              1e-6);
-  EXPECT_NEAR(std::abs(Cd(tau[0], tau[1]) - 2.0 * std::sqrt(zs * zl) / den), 0, 1e-6);
 }
 
 // Arguments: f, ate, ato, effe, effo, l, rl, rs, zoe, zoo.

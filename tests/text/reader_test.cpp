@@ -69,18 +69,22 @@ std::string failure(const std::function<void()>& action) {
   try {
     action();
   } catch (const FatalError& error) {
-    return error.fault() + " on " + error.unit();
+    return error.fault() + " on " + error.unit() + (error.report().empty() ? "" : ": ") +
+           error.report();
   }
   return "no FatalError";
 }
 
+// A bad value is reported with its answer number and the whole line as typed, CR aside.
 TEST(Reader, ConsoleAnswersAndFatalErrors) {
-  std::istringstream in("  2.5\r\n\nfile.dat\n1x\n");
+  std::istringstream in("  2.5\r\n\nfile.dat\n1x    past column 13\r\n");
   Reader reader(in, "console input");
   EXPECT_EQ(reader.real(), 2.5f);
   EXPECT_EQ(reader.real(), 0.0f);
   EXPECT_EQ(reader.text(), "file.dat            ");
-  EXPECT_EQ(failure([&] { reader.real(); }), "Bad value during read on console input");
+  EXPECT_EQ(
+      failure([&] { reader.real(); }),
+      R"(Bad value during read on console input: answer 4 is not a number: "1x    past column 13")");
   EXPECT_EQ(failure([&] { reader.real(); }), "End of file on console input");
   EXPECT_EQ(failure([&] { reader.text(); }), "End of file on console input");
 }

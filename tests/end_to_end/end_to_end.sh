@@ -4,11 +4,14 @@
 # Cases:
 #   storage_dev_full   storage asked under /dev/full: the write must fail with exit status 2
 #                      and a report on the error stream, never a silent success
-#   missing_defaults   no defaults file: exit status 2 and a report naming CuploDEMO.DEF
+#   missing_defaults   no defaults file: exit status 2, a report naming CuploDEMO.DEF and a
+#                      line naming the installed demo file
 #   storage_file       the same dialogue under an ordinary name: status 0 and the report in
 #                      the file (shows that the first case fails for the right reason)
 #   defaults_spelled   storage asked under ./CuploDEMO.DEF: the defaults file stays as it was
 #                      and the report goes to Cuplo.DAT
+#   faulty_defaults    a defaults file with a faulty entry: the console names the entry and
+#                      the run ends with exit status 1, a failure, never 0
 set -u
 case_name=$1
 cuplo=$2
@@ -48,6 +51,8 @@ case $case_name in
     status=$?
     [ "$status" -eq 2 ] || fail "exit status $status, expected 2"
     grep -q "CuploDEMO.DEF" err.txt || fail "the report does not name CuploDEMO.DEF"
+    grep -q "installed as /.*/share/cuplo/CuploDEMO.DEF; copy it" err.txt ||
+      fail "no line tells where the installed demo defaults file is"
     grep -q "Program FUNCTION" out.txt && fail "a menu was shown without defaults"
     ;;
   storage_file)
@@ -66,6 +71,15 @@ case $case_name in
     [ "$status" -eq 0 ] || fail "exit status $status, expected 0"
     cmp -s "$defaults" CuploDEMO.DEF || fail "the defaults file was overwritten"
     grep -q "Impedance Analysis" Cuplo.DAT || fail "the report is not in Cuplo.DAT"
+    ;;
+  faulty_defaults)
+    sed 's/^0\.025 /0.025in/' "$defaults" >CuploDEMO.DEF
+    grep -q '^0.025in' CuploDEMO.DEF || fail "could not make the H entry faulty"
+    answers out.dat | "$cuplo" >out.txt 2>err.txt
+    status=$?
+    [ "$status" -eq 1 ] || fail "exit status $status, expected 1"
+    grep -q "Fix entry for variable H\." out.txt || fail "the console does not name the H entry"
+    grep -q "Program FUNCTION" out.txt && fail "a menu was shown after a faulty defaults file"
     ;;
   *)
     echo "unknown case $case_name" >&2
