@@ -7,7 +7,6 @@
 
 #include "calc/command.hpp"
 #include "calc/design.hpp"
-#include "calc/layout/feed.hpp"
 #include "calc/layout/geometry.hpp"
 #include "calc/layout/writers.hpp"
 #include "calc/report.hpp"
@@ -236,7 +235,7 @@ class Layout final : public Command {
     }
     const cuplo::Result<cuplo::Impedances> z = analysis.impedances(fo);
     if (!report.accept(z, analysis_point(sub, xs, fo))) return false;
-    const cuplo::Result<float> feed = cuplo::layout::feed_width(sub, in.reference);
+    const cuplo::Result<float> feed = cuplo::microstrip_width(sub, in.reference);
     if (!feed) {
       throw UsageError("--reference: " + text(in.reference) +
                        " ohm: no microstrip on this substrate has that impedance");
