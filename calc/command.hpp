@@ -50,5 +50,6 @@ std::unique_ptr<Command> make_dispersion();
 std::unique_ptr<Command> make_synthesize();
 std::unique_ptr<Command> make_sensitivity();
 std::unique_ptr<Command> make_response();
+std::unique_ptr<Command> make_layout();
 
 }  // namespace cuplo::calc

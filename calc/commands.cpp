@@ -9,6 +9,7 @@ std::vector<std::unique_ptr<Command>> make_commands() {
   commands.push_back(make_synthesize());
   commands.push_back(make_sensitivity());
   commands.push_back(make_response());
+  commands.push_back(make_layout());
   return commands;
 }
 

@@ -341,6 +341,8 @@ Destination::Destination(const std::string& path, bool hold) {
   if (exists) (void)::fchmod(fd_, st.st_mode & 07777);
 }
 
+Destination::Destination(StandardError) : fd_(STDERR_FILENO), name_("standard error") {}
+
 Destination::~Destination() {
   if (committed_) return;
   // Rows streamed to standard output before a failure are let out; a file never is.

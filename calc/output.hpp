@@ -73,6 +73,9 @@ class Destination {
   // is set. Otherwise a temporary beside the file (a file that is not a regular one, such as
   // /dev/null, is written directly). UsageError naming -o when it cannot be created.
   Destination(const std::string& path, bool hold);
+  // Standard error, written directly: the values of a command whose data is a file of its own.
+  struct StandardError {};
+  explicit Destination(StandardError);
   ~Destination();
   Destination(const Destination&) = delete;
   Destination& operator=(const Destination&) = delete;

@@ -24,14 +24,15 @@ cuplo::DesignPoint analysis_point(const cuplo::Substrate& sub, const cuplo::Cros
 }
 
 Report::Report(const CommonOptions& common, std::string_view command, std::vector<Column> columns,
-               std::vector<DesignEntry> design, const MakeWriter& make)
+               std::vector<DesignEntry> design, const MakeWriter& make, bool on_standard_error)
     : strict_(common.strict),
       // A command's own writer (make) stands for its own format, which the command has judged.
       format_(make ? Format::table : choose_format(common.format, common.output, common.terminal)),
       document_{command, std::move(design), std::move(columns)},
       // With --strict a limit met late in a sweep must still leave no output: standard
       // output is held back until the run has succeeded.
-      destination_(common.output, common.strict) {
+      destination_(on_standard_error ? Destination(Destination::StandardError{})
+                                     : Destination(common.output, common.strict)) {
   writer_ = make ? make(document_, destination_) : make_writer(format_, document_, destination_);
 }
 

@@ -31,12 +31,14 @@ struct Where {
 
 class Report {
  public:
-  // Chooses the format and opens the output (UsageError for a bad --format or -o). The head
-  // goes out with the first row: a run that fails before it writes nothing.
+  // Chooses the format and opens the output (UsageError for a bad --format or -o), or
+  // standard error for a command whose -o is a file of its own. The head goes out with the
+  // first row: a run that fails before it writes nothing.
   // make, when given, makes the writer of a format the common writers do not know (Touchstone).
   using MakeWriter = std::function<std::unique_ptr<RowWriter>(const Document&, Destination&)>;
   Report(const CommonOptions& common, std::string_view command, std::vector<Column> columns,
-         std::vector<DesignEntry> design, const MakeWriter& make = {});
+         std::vector<DesignEntry> design, const MakeWriter& make = {},
+         bool on_standard_error = false);
 
   // Takes note of a result: its new limits are warned about (errors with --strict), its
   // failure reported. False when the run stops; status() then says how.

@@ -1,0 +1,331 @@
+// layout: the designed coupler as a KiCad footprint, a GDSII mask or an SVG preview (-o's
+// extension chooses), from its geometry or synthesized from targets as synthesize does. The
+// design values go to standard error as a table, or to standard output with --format.
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+
+#include "calc/command.hpp"
+#include "calc/design.hpp"
+#include "calc/layout/geometry.hpp"
+#include "calc/layout/writers.hpp"
+#include "calc/report.hpp"
+
+#include <CLI/CLI.hpp>
+
+namespace cuplo::calc {
+namespace {
+
+using cuplo::layout::Problem;
+
+constexpr double kNanometresPerInch = 25.4e6;
+// The feed lines reach two substrate heights out from the coupler: the fringing field of the
+// outer fingers has fallen away there, so that the pads and whatever lands on them stay out
+// of the coupler's field. Every port gets the same extra line: the balance is unchanged.
+constexpr float kFeedLengthInHeights = 2.0f;
+constexpr float kDefaultReferenceOhms = 50.0f;
+constexpr std::int32_t kMaxGridNm = 1'000'000;  // a 1 mm grid: coarser draws no coupler
+
+enum class Kind { footprint, mask, preview };
+
+std::string text(float v) {
+  char out[16];
+  return {out, write_float(out, v)};
+}
+
+DesignEntry number(std::string key, float value) {
+  DesignEntry e;
+  e.key = std::move(key);
+  e.sweep = Sweep::single(value);
+  return e;
+}
+
+class Layout final : public Command {
+ public:
+  std::string_view name() const override { return "layout"; }
+  std::string_view summary() const override {
+    return "the coupler as a KiCad footprint, a GDSII mask or an SVG preview";
+  }
+
+  void add_options(CLI::App& app) override {
+    options_.add(app, {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::l,
+                       Field::f, Field::zo, Field::coupling});
+    app.add_flag("--dispersive", dispersive_, "synthesize from the dispersive impedances at --f");
+    fo_ = app.add_option("--fo", fo_text_, "centre frequency: the length is a quarter wave there");
+    fo_->type_name("FREQUENCY");
+    app.add_option("--reference", reference_text_,
+                   "impedance of the feed lines, which sets their width (default 50 ohm)")
+        ->type_name("OHMS");
+    app.add_option("--feed-length", feed_text_,
+                   "feed line from the coupler to its pad (default 2 substrate heights)")
+        ->type_name("LENGTH");
+    app.add_option("--grid", grid_text_, "the mask's database unit (default 1 nm, 0.001um)")
+        ->type_name("LENGTH");
+  }
+
+  int run(const CommonOptions& common) override {
+    const Kind kind = kind_of(common.output);
+    const Design d = options_.gather();
+    const Inputs in = read(d);
+
+    // Without --format the values are a table on standard error: standard output stays free.
+    CommonOptions values = common;
+    values.output.clear();
+    if (common.format.empty()) values.format = "table";
+    Report report(values, name(),
+                  {{"w_in", "W (in)"},
+                   {"s_in", "S (in)"},
+                   {"l_in", "L (in)"},
+                   {"f_ghz", "Fo (GHz)"},
+                   {"zo_ohm", "Zo (ohm)"},
+                   {"zoe_ohm", "Zoe (ohm)"},
+                   {"zoo_ohm", "Zoo (ohm)"},
+                   {"coupling_db", "Co (dB)"},
+                   {"feed_width_in", "feed W (in)"},
+                   {"feed_length_in", "feed L (in)"},
+                   {"strap_width_in", "strap (in)"}},
+                  entries(d, in), {}, common.format.empty());
+
+    cuplo::layout::Design design;
+    if (!solve(report, d, in, design)) return report.status();
+    const std::string stem = std::filesystem::path(common.output).stem().string();
+    const cuplo::layout::Built built = cuplo::layout::draw(design, in.grid_nm, stem);
+    if (!built.ok()) throw UsageError(refusal(d, in, built.problem));
+
+    Destination file(common.output, false);
+    switch (kind) {
+      case Kind::footprint:
+        file.write(cuplo::layout::kicad_footprint(built.drawing));
+        break;
+      case Kind::mask:
+        file.write(cuplo::layout::gds_stream(built.drawing, now()));
+        break;
+      case Kind::preview:
+        file.write(cuplo::layout::svg_preview(built.drawing));
+        break;
+    }
+    file.commit();
+    const double strap_nm = static_cast<double>(built.drawing.strap_width) * in.grid_nm;
+    report.row({design.section.w, design.section.s, design.length, design.centre_ghz, design.zo,
+                design.zoe, design.zoo, design.coupling_db, design.reference_width,
+                design.feed_length, static_cast<float>(strap_nm / kNanometresPerInch)});
+    return report.finish();
+  }
+
+ private:
+  // The file to write, by -o's extension.
+  static Kind kind_of(const std::string& path) {
+    const std::string extension = std::filesystem::path(path).extension().string();
+    if (extension == ".kicad_mod") return Kind::footprint;
+    if (extension == ".gds") return Kind::mask;
+    if (extension == ".svg") return Kind::preview;
+    if (path.empty() || path == "-") {
+      throw UsageError("-o: the layout is a file: give -o NAME.kicad_mod, NAME.gds or NAME.svg");
+    }
+    throw UsageError("-o: " + in_quotes(path) +
+                     ": the extension chooses the file: .kicad_mod, .gds or .svg");
+  }
+
+  // What the options ask for, beyond the design's values.
+  struct Inputs {
+    bool targets = false;  // synthesize from --zo, --coupling and --f
+    bool by_fo = false;    // geometry made a quarter wave at --fo
+    float fo = 0.0f;       // GHz, with by_fo
+    float reference = kDefaultReferenceOhms;
+    float feed_length = 0.0f;  // inches
+    std::int32_t grid_nm = 1;
+  };
+
+  Inputs read(const Design& d) const {
+    d.require({Field::n, Field::er, Field::h, Field::t});
+    Inputs in;
+    in.targets = d.given(Field::zo) || d.given(Field::coupling) || d.given(Field::f) || dispersive_;
+    const bool geometry =
+        d.given(Field::w) || d.given(Field::s) || d.given(Field::l) || fo_->count() > 0;
+    if (in.targets && geometry) {
+      throw UsageError(std::string(first_given(d)) +
+                       ": the coupler is given by its geometry (--w, --s, --l or --fo) or by "
+                       "targets (--zo, --coupling, --f), not both");
+    }
+    in.by_fo = !in.targets && fo_->count() > 0;
+    if (in.by_fo) {
+      if (d.given(Field::l)) throw UsageError("--fo: give --l or --fo, not both");
+      in.fo = parse_value("--fo", fo_text_, Dimension::frequency, Bound::positive);
+    }
+    if (!reference_text_.empty()) {
+      in.reference =
+          parse_value("--reference", reference_text_, Dimension::impedance, Bound::positive);
+    }
+    in.feed_length = feed_text_.empty() ? kFeedLengthInHeights * d.value(Field::h)
+                                        : parse_value("--feed-length", feed_text_,
+                                                      Dimension::length, Bound::non_negative);
+    in.grid_nm = grid();
+    if (in.targets) {
+      d.require({Field::zo, Field::coupling, Field::f});
+      if (!(d.value(Field::f) > 0.0f)) {
+        throw UsageError("--f: " + text(d.value(Field::f)) +
+                         " GHz: the coupler is a quarter wave at --f, which must be above 0");
+      }
+    } else {
+      d.require(in.by_fo ? std::initializer_list<Field>{Field::w, Field::s}
+                         : std::initializer_list<Field>{Field::w, Field::s, Field::l});
+    }
+    return in;
+  }
+
+  // The JSON design: the values used, how the coupler was given, and the layout's own.
+  std::vector<DesignEntry> entries(const Design& d, const Inputs& in) const {
+    std::vector<DesignEntry> out = in.targets ? d.entries({Field::w, Field::s, Field::l})
+                                   : in.by_fo
+                                       ? d.entries({Field::l, Field::f, Field::zo, Field::coupling})
+                                       : d.entries({Field::f, Field::zo, Field::coupling});
+    if (in.by_fo) out.push_back(number("fo_ghz", in.fo));
+    out.push_back(DesignEntry::of_word("input", in.targets ? "targets" : "geometry"));
+    if (in.targets) {
+      out.push_back(DesignEntry::of_word("impedances", dispersive_ ? "dispersive" : "static"));
+    }
+    out.push_back(number("reference_ohm", in.reference));
+    out.push_back(number("feed_length_in", in.feed_length));
+    out.push_back(number("grid_in", static_cast<float>(in.grid_nm / kNanometresPerInch)));
+    return out;
+  }
+
+  // The cross-section, its length and centre frequency, exactly as synthesize (targets) and
+  // response --fo (geometry) compute them, the coupler analysed there, and the feed width.
+  // False when the report stops the run.
+  bool solve(Report& report, const Design& d, const Inputs& in, cuplo::layout::Design& out) const {
+    const cuplo::Substrate sub = d.substrate();
+    cuplo::CrossSection xs{d.strips(), 0.0f, 0.0f};
+    float fo = in.targets ? d.value(Field::f) : in.fo;
+    if (in.targets) {
+      const cuplo::Target target =
+          cuplo::Target::zo_and_coupling(d.value(Field::zo), d.value(Field::coupling));
+      const cuplo::Result<cuplo::Synthesis> r = dispersive_
+                                                    ? cuplo::synthesize(sub, xs.n, target, fo)
+                                                    : cuplo::synthesize(sub, xs.n, target);
+      cuplo::DesignPoint p = analysis_point(sub, r->section, dispersive_ ? fo : 0.0f);
+      p.synthesis = true;
+      p.zo = r->zo;
+      p.coupling_db = r->coupling_db;
+      // A failed synthesis has no dimensions to judge: its failure alone is reported.
+      if (!report.accept(r.ok(), r.failure(), r.detail(), r.ok() ? r.limits() : cuplo::Limits{}, p,
+                         {})) {
+        return false;
+      }
+      xs = r->section;
+    } else {
+      xs.w = d.value(Field::w);
+      xs.s = d.value(Field::s);
+    }
+    // Fingers the grid cannot draw are refused before the models warn about them.
+    if (const Problem p = cuplo::layout::on_grid(xs, in.grid_nm); p.what != Problem::What::none) {
+      throw UsageError(refusal(d, in, p));
+    }
+    const cuplo::Analysis analysis(sub, xs);
+    float length = 0.0f;
+    if (in.targets || in.by_fo) {
+      const cuplo::Result<float> l = analysis.quarter_wave_length(fo);
+      if (!report.accept(l, analysis_point(sub, xs, fo))) return false;
+      length = *l;
+    } else {
+      length = d.value(Field::l);
+      const cuplo::Result<float> f = analysis.centre_frequency(length);
+      if (!report.accept(f, analysis_point(sub, xs, *f))) return false;
+      fo = *f;
+    }
+    const cuplo::Result<cuplo::Impedances> z = analysis.impedances(fo);
+    if (!report.accept(z, analysis_point(sub, xs, fo))) return false;
+    const cuplo::Result<float> feed = cuplo::microstrip_width(sub, in.reference);
+    if (!feed) {
+      throw UsageError("--reference: " + text(in.reference) +
+                       " ohm: no microstrip on this substrate has that impedance");
+    }
+    out = {sub,   xs,     length, in.reference,   *feed, in.feed_length,
+           z->zo, z->zoe, z->zoo, z->coupling_db, fo};
+    return true;
+  }
+
+  // The grid in whole nanometres: the footprint's coordinates are nanometres, so a finer or
+  // fractional grid could not be drawn the same in both files.
+  std::int32_t grid() const {
+    if (grid_text_.empty()) return 1;
+    const float inches = parse_value("--grid", grid_text_, Dimension::length, Bound::positive);
+    const double nm = static_cast<double>(inches) * kNanometresPerInch;
+    const double whole = std::round(nm);
+    if (!(whole >= 1.0 && whole <= kMaxGridNm && std::fabs(nm - whole) <= 1e-4 * whole)) {
+      throw UsageError("--grid: " + in_quotes(grid_text_) +
+                       " is not a whole number of nanometres from 1 nm (0.001um) to 1 mm");
+    }
+    return static_cast<std::int32_t>(whole);
+  }
+
+  const char* first_given(const Design& d) const {
+    if (d.given(Field::zo)) return "--zo";
+    if (d.given(Field::coupling)) return "--coupling";
+    if (d.given(Field::f)) return "--f";
+    return "--dispersive";
+  }
+
+  // The option whose value a drawing problem comes from, with that value, and the reason.
+  std::string refusal(const Design& d, const Inputs& in, const Problem& problem) const {
+    const bool targets = in.targets;
+    const std::string grid = "--grid: " + (grid_text_.empty() ? "1 nm" : in_quotes(grid_text_));
+    const std::string length = targets    ? "--f: " + text(d.value(Field::f)) + " GHz"
+                               : in.by_fo ? "--fo: " + in_quotes(fo_text_)
+                                          : "--l: " + text(d.value(Field::l)) + " in";
+    std::string option;
+    switch (problem.what) {
+      case Problem::What::width:  // synthesized fingers: the grid is too coarse for them
+        option = targets ? grid : "--w: " + text(d.value(Field::w)) + " in";
+        break;
+      case Problem::What::spacing:
+        option = targets ? grid : "--s: " + text(d.value(Field::s)) + " in";
+        break;
+      case Problem::What::feeds:
+        option = "--reference: " + text(in.reference) + " ohm";
+        break;
+      case Problem::What::length:
+      case Problem::What::straps:
+        option = length;
+        break;
+      case Problem::What::extent:
+        option = feed_text_.empty() ? length : "--feed-length: " + in_quotes(feed_text_);
+        break;
+      case Problem::What::strips:
+        option = "--n: " + std::to_string(d.strips());
+        break;
+      case Problem::What::grid:
+      case Problem::What::none:
+        option = grid;
+        break;
+    }
+    return option + ": " + problem.message;
+  }
+
+  // UTC now, for the mask's library and cell times.
+  static cuplo::layout::Timestamp now() {
+    const std::time_t t = std::time(nullptr);
+    std::tm utc{};
+    if (gmtime_r(&t, &utc) == nullptr) return {};
+    return {
+        static_cast<std::int16_t>(utc.tm_year + 1900), static_cast<std::int16_t>(utc.tm_mon + 1),
+        static_cast<std::int16_t>(utc.tm_mday),        static_cast<std::int16_t>(utc.tm_hour),
+        static_cast<std::int16_t>(utc.tm_min),         static_cast<std::int16_t>(utc.tm_sec)};
+  }
+
+  DesignOptions options_;
+  bool dispersive_ = false;
+  CLI::Option* fo_ = nullptr;
+  std::string fo_text_;
+  std::string reference_text_;
+  std::string feed_text_;
+  std::string grid_text_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> make_layout() {
+  return std::make_unique<Layout>();
+}
+
+}  // namespace cuplo::calc

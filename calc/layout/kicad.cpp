@@ -1,0 +1,89 @@
+// KiCad 6 footprint in the S-expression form of that version (20211014), numbers in
+// millimetres as KiCad writes them: up to six decimals, no trailing zeros. The coupler is
+// printed copper: nothing to buy or place, so it stays out of the BOM and the position files.
+#include <cstdint>
+#include <string>
+
+#include "calc/layout/writers.hpp"
+
+namespace cuplo::layout {
+namespace {
+
+// KiCad's conventions for a footprint's auxiliary layers, in nanometres: courtyard 0.25 mm
+// clear of the metal on a 0.01 mm grid; fabrication and courtyard line widths.
+constexpr std::int64_t kCourtyardClearance = 250'000;
+constexpr std::int64_t kCourtyardGrid = 10'000;
+constexpr std::int64_t kFabWidth = 100'000;
+constexpr std::int64_t kCourtyardWidth = 50'000;
+constexpr std::int64_t kTextGap = 1'500'000;  // from the courtyard to the texts' centre
+
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+// Writes coordinates in millimetres, y turned to KiCad's downward axis.
+class Writer {
+ public:
+  explicit Writer(std::int32_t grid_nm) : grid_nm_(grid_nm) {}
+  std::string x(std::int64_t units) const { return millimetres(units, grid_nm_); }
+  std::string y(std::int64_t units) const { return millimetres(-units, grid_nm_); }
+  std::string xy(Point p) const { return x(p.x) + " " + y(p.y); }
+  std::string nm(std::int64_t nanometres) const { return millimetres(nanometres, 1); }
+
+ private:
+  std::int32_t grid_nm_;
+};
+
+std::int64_t floor_to(std::int64_t v, std::int64_t step) {
+  const std::int64_t r = v % step;
+  return r < 0 ? v - r - step : v - r;
+}
+
+}  // namespace
+
+std::string kicad_footprint(const Drawing& d) {
+  const Writer w(d.grid_nm);
+  const std::int64_t g = d.grid_nm;
+  // The courtyard in nanometres, in KiCad's axes (y down): bounds widened and rounded outward.
+  const std::int64_t left = floor_to(d.bounds.lo.x * g - kCourtyardClearance, kCourtyardGrid);
+  const std::int64_t right = -floor_to(-(d.bounds.hi.x * g + kCourtyardClearance), kCourtyardGrid);
+  const std::int64_t upper = floor_to(-d.bounds.hi.y * g - kCourtyardClearance, kCourtyardGrid);
+  const std::int64_t lower = -floor_to(d.bounds.lo.y * g - kCourtyardClearance, kCourtyardGrid);
+  const std::string font = "    (effects (font (size 1 1) (thickness 0.15)))\n";
+
+  std::string out = "(footprint " + quoted(d.name) + " (version 20211014) (generator cuplo-calc)\n";
+  out += "  (layer \"F.Cu\")\n  (tedit 0)\n";
+  out += "  (descr " + quoted(d.description) + ")\n";
+  out += "  (tags \"RF coupler interdigitated quadrature microstrip\")\n";
+  out += "  (attr smd exclude_from_pos_files exclude_from_bom)\n";
+  out += "  (fp_text reference \"REF**\" (at 0 " + w.nm(upper - kTextGap) +
+         ") (layer \"F.SilkS\")\n" + font + "  )\n";
+  out += "  (fp_text value " + quoted(d.name) + " (at 0 " + w.nm(lower + kTextGap) +
+         ") (layer \"F.Fab\")\n" + font + "  )\n";
+  out += "  (fp_rect (start " + w.xy(d.bounds.lo) + ") (end " + w.xy(d.bounds.hi) +
+         ") (layer \"F.Fab\") (width " + w.nm(kFabWidth) + ") (fill none))\n";
+  out += "  (fp_rect (start " + w.nm(left) + " " + w.nm(upper) + ") (end " + w.nm(right) + " " +
+         w.nm(lower) + ") (layer \"F.CrtYd\") (width " + w.nm(kCourtyardWidth) + ") (fill none))\n";
+  for (const Box& b : d.copper) {
+    out += "  (fp_poly (pts (xy " + w.xy(b.lo) + ") (xy " + w.x(b.hi.x) + " " + w.y(b.lo.y) +
+           ") (xy " + w.xy(b.hi) + ") (xy " + w.x(b.lo.x) + " " + w.y(b.hi.y) +
+           ")) (layer \"F.Cu\") (width 0) (fill solid))\n";
+  }
+  for (const Strap& s : d.straps) {
+    out += "  (fp_line (start " + w.xy(s.from) + ") (end " + w.xy(s.to) +
+           ") (layer \"Eco1.User\") (width " + w.x(d.strap_width) + "))\n";
+  }
+  for (const Port& p : d.ports) {
+    out += "  (pad \"" + std::string(1, p.number) + "\" smd rect (at " + w.xy(p.centre) +
+           ") (size " + w.x(std::int64_t{p.pad.hi.x} - p.pad.lo.x) + " " +
+           w.x(std::int64_t{p.pad.hi.y} - p.pad.lo.y) + ") (layers \"F.Cu\"))\n";
+  }
+  return out + ")\n";
+}
+
+}  // namespace cuplo::layout
