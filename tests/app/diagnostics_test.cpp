@@ -99,11 +99,8 @@ TEST(Diagnostics, Limits) {
       {{.zo = 19.99f}, {"1. Zo =  19.99 Ohms"}},
       {{.zo = 100.01f}, {"1. Zo = 100.01 Ohms"}},
       {{.f = kNaN}, {"1. F X H =    NaN GHz-In. (Strong Dispersion)"}},
-      {{.er = kNaN}, {"1. Er =    NaN"}},
       {{.w = kNaN}, {"1. W/H =   NaN", "2. W =     NaN\""}},
       {{.t = kNaN}, {"1. S =   NaN*T."}},
-      {{.ko = kNaN}, {"1. Co =    NaN dB"}},
-      {{.zo = kNaN}, {"1. Zo =    NaN Ohms"}},
       // Coupling and impedance are tested unless the function is analysis.
       {{.ko = -20.0f, .zo = 5.0f, .ifunc = 1}, {}},
       {{.ko = -20.0f, .zo = 5.0f, .ifunc = 0}, {"1. Co = -20.00 dB", "2. Zo =   5.00 Ohms"}},

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""cuplo-calc on bad input, accuracy limits and a model failure.
+"""cuplo-calc on bad input (every command), accuracy limits and a model failure.
 
 Bad input: exit status 2, one stderr line naming the option and the value, nothing on stdout,
 and an existing -o file left as it was. Outside the accuracy limits: exit 0 and a warning, or
@@ -18,10 +18,12 @@ folder = scratch.name
 faulty = os.path.join(folder, "faulty.DEF")
 with open(defaults) as f, open(faulty, "w") as g:
     g.write(f.read().replace("9.8 ", "0.5 ", 1))  # Er below 1
-existing = os.path.join(folder, "kept.csv")
 D = ["--defaults", defaults]
+R = ["response"] + D + ["--f", "6:14:0.5"]
+L = ["layout"] + D
+T = L + ["--dispersive"]
 
-# (arguments, words the stderr line must hold)
+# (arguments, words the stderr line must hold[, the extension of the -o file kept])
 BAD = [
     (["impedance", "--n", "5"] + D, ["--n: 5 is not 4 or 6"]),
     (["impedance", "--w", "2x"] + D, ["--w:", '"2x"']),
@@ -37,6 +39,24 @@ BAD = [
     (["synthesize", "--defaults", "absent.DEF"], ["--defaults", "absent.DEF"]),
     (["synthesize", "--defaults", faulty], ["--defaults", "Er."]),
     (["impedance", "--zo", "50"] + D, ["--zo", "50"]),
+    (R + ["--l", "0.115", "--fo", "10"], ["--fo"], ".s4p"),
+    (R + ["--data", "xy"], ["--data"], ".s4p"),
+    (R + ["--reference", "0"], ["--reference"], ".s4p"),
+    (["response"] + D + ["--f", "14:6:-0.5"], ["--f"], ".s4p"),
+    (L + ["--w", "0.00001um"], ["--w: 3.93", "fingers", "grid"], ".gds"),
+    (L + ["--s", "0.0005um"], ["--s: 1.96", "gaps", "grid"], ".svg"),
+    (T + ["--grid", "50um"], ['--grid: "50um"', "fingers", "grid"], ".kicad_mod"),
+    (T + ["--n", "6", "--grid", "20um"], ['--grid: "20um"', "fingers", "grid"], ".gds"),
+    (L + ["--reference", "40"], ["--reference: 40 ohm", "end quarters"], ".svg"),
+    (L + ["--reference", "8", "--l", "40mil"], ["--reference: 8 ohm", "overlap"], ".gds"),
+    (L + ["--reference", "900"], ["--reference: 900 ohm", "no microstrip"], ".gds"),
+    (L + ["--grid", "0.0015um"], ["--grid", "0.0015um", "whole number"], ".gds"),
+    (L + ["--feed-length", "-1mil"], ["--feed-length", "-1mil"], ".gds"),
+    (L + ["--fo", "0"], ["--fo", "0"], ".svg"),
+    (L + ["--fo", "10", "--l", "0.1"], ["--fo", "--l"], ".kicad_mod"),
+    (L + ["--zo", "50", "--w", "2mil"], ["--zo", "not both"], ".gds"),
+    (T + ["--f", "0"], ["--f: 0 GHz"], ".gds"),
+    (L + ["--w", "1mil", "-o", f"{folder}/x.txt"], ["-o:"], ".gds"),  # the extension decides
 ]
 # (arguments, exit status, stderr, stdout expected)
 LIMITS = [
@@ -46,10 +66,12 @@ LIMITS = [
 ]
 
 failures = []
-for args, words in BAD:
+for args, words, *extension in BAD:
+    existing = os.path.join(folder, "kept" + (extension or [".csv"])[0])
     with open(existing, "w") as f:
         f.write("kept\n")
-    done = subprocess.run([calc] + args + ["-o", existing], capture_output=True, text=True)
+    out = [] if "-o" in args else ["-o", existing]
+    done = subprocess.run([calc] + args + out, capture_output=True, text=True)
     lines = done.stderr.splitlines()
     if (done.returncode != 2 or done.stdout or len(lines) != 1 or
             not all(w in lines[0] for w in words) or open(existing).read() != "kept\n"):
@@ -66,7 +88,8 @@ for args, status, message, output in LIMITS:
             os.remove(target)
 
 # Nothing but the files the runs were asked for: no temporary left behind.
-if sorted(os.listdir(folder)) != ["faulty.DEF", "kept.csv"]:
+if sorted(os.listdir(folder)) != ["faulty.DEF", "kept.csv", "kept.gds", "kept.kicad_mod",
+                                  "kept.s4p", "kept.svg"]:
     failures.append(("left in the folder", sorted(os.listdir(folder))))
 for failure in failures:
     print("FAIL", failure)

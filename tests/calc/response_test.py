@@ -122,18 +122,5 @@ check(np.array_equal(csv["s41_db"].astype(np.float32), db.s_db[:, 3, 0].astype(n
 doc = json.load(open(calc("r.json", *DEMO)))
 check(doc["design"]["reference_ohm"] == 50 and len(doc["rows"]) == 65, "JSON design and rows")
 
-# Bad input: exit 2, one line naming the option, the previous file left as it was.
-for args, option in [(DEMO + ["--l", "0.115", "--fo", "10"], "--fo"), (DEMO + ["--data", "xy"], "--data"),
-                     (DEMO + ["--reference", "0"], "--reference"),
-                     (DESIGN + ["--f", "14:6:-0.5"], "--f")]:
-    path = os.path.join(WORK, "previous.s4p")
-    with open(path, "w") as f:
-        f.write("previous\n")
-    r = subprocess.run([CALC, "response", *args, "-o", path], capture_output=True, text=True)
-    check(r.returncode == 2 and r.stderr.count("\n") == 1 and option in r.stderr
-          and open(path).read() == "previous\n"
-          and not any(n.startswith(".previous") for n in os.listdir(WORK)),
-          f"{args}: exit {r.returncode}, {r.stderr!r}")
-
 shutil.rmtree(WORK)
 sys.exit(1 if failures else 0)

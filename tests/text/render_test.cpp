@@ -186,18 +186,6 @@ TEST(Render, RefusesMalformedLayoutsAndMismatchedValues) {
   EXPECT_EQ(out, "kept");
 }
 
-// A report record goes to the storage file as the very bytes the console got.
-TEST(Writer, CopiesTheLastStatement) {
-  std::ostringstream console_stream, storage_stream;
-  Writer console(console_stream, "console"), storage(storage_stream, "storage");
-  console.put(Format("(1X,F8.2,I3)"), {2.125f, 7});
-  storage.put_bytes(console.last());
-  console.prompt(Format("(/,6X,'Q = ')"));
-  storage.put_bytes(console.last());
-  EXPECT_EQ(console_stream.str(), "     2.13  7\r\n\r\n      Q = ");
-  EXPECT_EQ(storage_stream.str(), console_stream.str());
-}
-
 // A device that refuses every byte, as a full disk does.
 class RefusingBuffer : public std::streambuf {
  protected:
