@@ -11,18 +11,6 @@ void say(std::string_view text) {
   std::fputs(line.c_str(), stderr);
 }
 
-cuplo::DesignPoint analysis_point(const cuplo::Substrate& sub, const cuplo::CrossSection& xs,
-                                  float f) {
-  cuplo::DesignPoint p;
-  p.f = f;
-  p.h = sub.h;
-  p.er = sub.er;
-  p.w = xs.w;
-  p.s = xs.s;
-  p.t = sub.t;
-  return p;
-}
-
 Report::Report(const CommonOptions& common, std::string_view command, std::vector<Column> columns,
                std::vector<DesignEntry> design, const MakeWriter& make, bool on_standard_error)
     : strict_(common.strict),

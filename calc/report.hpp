@@ -19,10 +19,6 @@ namespace cuplo::calc {
 // One line on standard error: "cuplo-calc: " and the text.
 void say(std::string_view text);
 
-// The design point of an analysis, as the library judges it.
-cuplo::DesignPoint analysis_point(const cuplo::Substrate& sub, const cuplo::CrossSection& xs,
-                                  float f);
-
 // Where in a sweep a failure happened, for its message: the swept key and value.
 struct Where {
   std::string_view key;  // empty: a single point

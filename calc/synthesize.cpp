@@ -86,7 +86,7 @@ class Synthesize final : public Command {
     Cell quarter = Cell::none();
     if (f > 0.0f) {
       const cuplo::Result<float> l = cuplo::Analysis(sub, y.section).quarter_wave_length(f);
-      if (!report.accept(l, analysis_point(sub, y.section, f))) return report.status();
+      if (!report.accept(l, cuplo::design_point(sub, y.section, f))) return report.status();
       quarter = *l;
     }
     report.row({y.section.w, y.section.s, y.zo, y.zoe, y.zoo, y.coupling_db, y.check.zo,
@@ -106,7 +106,7 @@ class Synthesize final : public Command {
   // that the target and the substrate decide are reported with its failure.
   static bool accept(Report& report, const cuplo::Result<cuplo::Synthesis>& r,
                      const cuplo::Substrate& sub, const cuplo::Target& target, float f) {
-    cuplo::DesignPoint p = analysis_point(sub, r->section, f);
+    cuplo::DesignPoint p = cuplo::design_point(sub, r->section, f);
     p.synthesis = true;
     if (r.ok()) {
       p.zo = r->zo;

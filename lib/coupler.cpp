@@ -41,17 +41,6 @@ const char* invalid(const Substrate& sub, const CrossSection& xs) {
   return nullptr;
 }
 
-DesignPoint point(const Substrate& sub, const CrossSection& xs, float f) {
-  DesignPoint p;
-  p.f = f;
-  p.h = sub.h;
-  p.er = sub.er;
-  p.w = xs.w;
-  p.s = xs.s;
-  p.t = sub.t;
-  return p;
-}
-
 models::Statics statics(const Analysis::Static& st) {
   return {st.wte, st.wto, st.zoeap, st.zooap, st.effc, st.effe, st.effo};
 }
@@ -96,6 +85,17 @@ const char* describe(Failure failure) {
   return "unknown failure";
 }
 
+DesignPoint design_point(const Substrate& sub, const CrossSection& xs, float f) {
+  DesignPoint p;
+  p.f = f;
+  p.h = sub.h;
+  p.er = sub.er;
+  p.w = xs.w;
+  p.s = xs.s;
+  p.t = sub.t;
+  return p;
+}
+
 const char* version() {
   return CUPLO_VERSION;
 }
@@ -111,7 +111,7 @@ Analysis::Analysis(const Substrate& substrate, const CrossSection& section)
 }
 
 Result<Impedances> Analysis::impedances(float f) const {
-  const Limits limits = limits_left(point(substrate_, section_, f));
+  const Limits limits = limits_left(design_point(substrate_, section_, f));
   if (invalid_ != Failure::none) {
     return Result<Impedances>::failed(invalid_, limits, invalid(substrate_, section_));
   }
@@ -124,7 +124,7 @@ Result<Impedances> Analysis::impedances(float f) const {
 }
 
 Result<DispersionPoint> Analysis::dispersion(float f) const {
-  const Limits limits = limits_left(point(substrate_, section_, f));
+  const Limits limits = limits_left(design_point(substrate_, section_, f));
   if (invalid_ != Failure::none) {
     return Result<DispersionPoint>::failed(invalid_, limits, invalid(substrate_, section_));
   }
@@ -138,7 +138,7 @@ Result<DispersionPoint> Analysis::dispersion(float f) const {
 }
 
 Result<FourPort> Analysis::four_port(float length, float f, const Terminations& term) const {
-  const Limits limits = limits_left(point(substrate_, section_, f));
+  const Limits limits = limits_left(design_point(substrate_, section_, f));
   if (invalid_ != Failure::none) {
     return Result<FourPort>::failed(invalid_, limits, invalid(substrate_, section_));
   }
@@ -184,7 +184,7 @@ Result<FourPort> Analysis::four_port(float length, float f, const Terminations& 
 }
 
 Result<float> Analysis::quarter_wave_length(float f) const {
-  const Limits limits = limits_left(point(substrate_, section_, f));
+  const Limits limits = limits_left(design_point(substrate_, section_, f));
   if (invalid_ != Failure::none) {
     return Result<float>::failed(invalid_, limits, invalid(substrate_, section_));
   }
@@ -209,7 +209,7 @@ Result<float> Analysis::centre_frequency(float length) const {
   const bool found =
       design::msfsyn(static_.effc, static_.effe, static_.effo, substrate_.er, f, substrate_.h,
                      length, section_.s, static_.wte, static_.wto, lceff1);
-  const Limits limits = limits_left(point(substrate_, section_, f));
+  const Limits limits = limits_left(design_point(substrate_, section_, f));
   if (!found) return Result<float>::failed(Failure::search_bound, limits);
   return Result<float>(f, limits);
 }
@@ -269,7 +269,7 @@ Aim aim(const Target& target) {
 }
 
 DesignPoint synthesis_point(const Substrate& sub, const CrossSection& xs, float f, const Aim& a) {
-  DesignPoint p = point(sub, xs, f);
+  DesignPoint p = design_point(sub, xs, f);
   p.synthesis = true;
   p.coupling_db = a.ko;
   p.zo = a.zo;
@@ -364,7 +364,7 @@ Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target&
 }
 
 Result<Sensitivity> sensitivity(const Substrate& sub, const CrossSection& xs, float f, Mode mode) {
-  const Limits limits = limits_left(point(sub, xs, f));
+  const Limits limits = limits_left(design_point(sub, xs, f));
   if (const char* why = invalid(sub, xs)) {
     return Result<Sensitivity>::failed(Failure::invalid_input, limits, why);
   }

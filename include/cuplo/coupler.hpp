@@ -54,7 +54,7 @@ struct Impedances {
 
 // The cross-section at one frequency: effective permittivities and impedances.
 struct DispersionPoint {
-  float f = 0.0f;             // GHz
+  float f = 0.0f;  // GHz
   float eeff_even = 0.0f;
   float eeff_odd = 0.0f;
   float eeff_coupler = 0.0f;  // 2*even*odd/(even + odd)
@@ -77,9 +77,7 @@ struct Target {
   static Target zo_and_coupling(float zo, float coupling_db) {
     return {Kind::zo_coupling, zo, coupling_db, 0.0f, 0.0f};
   }
-  static Target zoe_and_zoo(float zoe, float zoo) {
-    return {Kind::zoe_zoo, 0.0f, 0.0f, zoe, zoo};
-  }
+  static Target zoe_and_zoo(float zoe, float zoo) { return {Kind::zoe_zoo, 0.0f, 0.0f, zoe, zoo}; }
 };
 
 // A synthesized cross-section: the dimensions, the impedances aimed at (as the synthesis
@@ -131,15 +129,15 @@ struct Terminations {
 // The coupler as a four-port at one frequency, for a unit wave entering port 1. Ports:
 // 1 input, 2 coupled, 3 isolated, 4 through.
 struct FourPort {
-  float f = 0.0f;                                // GHz
-  std::array<std::complex<float>, 4> wave{};     // wave at ports 1 to 4
-  std::array<float, 4> mag_db{};                 // amplitude, dB (a floor for a zero wave)
-  std::array<float, 4> ang_deg{};                // phase, degrees
-  float vswr = 0.0f;                             // input VSWR, capped at 99.999
-  float phase_difference = 0.0f;                 // ports 2 and 4, 0 to 180 degrees
-  float quadrature_error = 0.0f;                 // phase_difference - 90, degrees
-  float dissipative_loss_db = 0.0f;              // power leaving all four ports, dB
-  float total_loss_db = 0.0f;                    // power leaving ports 2 and 4, dB
+  float f = 0.0f;                             // GHz
+  std::array<std::complex<float>, 4> wave{};  // wave at ports 1 to 4
+  std::array<float, 4> mag_db{};              // amplitude, dB (a floor for a zero wave)
+  std::array<float, 4> ang_deg{};             // phase, degrees
+  float vswr = 0.0f;                          // input VSWR, capped at 99.999
+  float phase_difference = 0.0f;              // ports 2 and 4, 0 to 180 degrees
+  float quadrature_error = 0.0f;              // phase_difference - 90, degrees
+  float dissipative_loss_db = 0.0f;           // power leaving all four ports, dB
+  float total_loss_db = 0.0f;                 // power leaving ports 2 and 4, dB
 };
 
 // The static analysis of a cross-section on a substrate, made once and then evaluated at any
@@ -203,6 +201,10 @@ Result<Sensitivity> sensitivity(const Substrate& substrate, const CrossSection& 
 // Width of a single microstrip of impedance z on the substrate (static model, strip
 // thickness t), found by a bounded search.
 Result<float> microstrip_width(const Substrate& substrate, float z);
+
+// The design point that the accuracy limits judge for an analysis of the cross-section at f
+// (describe() words a limit's warning from it).
+DesignPoint design_point(const Substrate& substrate, const CrossSection& section, float f);
 
 // The library's version, "major.minor".
 const char* version();
