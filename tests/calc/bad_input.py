@@ -27,6 +27,7 @@ T = L + ["--dispersive"]
 BAD = [
     (["impedance", "--n", "5"] + D, ["--n: 5 is not 4 or 6"]),
     (["impedance", "--w", "2x"] + D, ["--w:", '"2x"']),
+    (["impedance", "--w", " 3x "] + D, ['--w: unknown unit "x" in']),
     (["impedance", "--h", "abc"] + D, ["--h:", "abc"]),
     (["impedance", "--h", "0"] + D, ["--h:", "0"]),
     (["impedance", "--w", "-1mil"] + D, ["--w:", "-1mil"]),
@@ -55,6 +56,8 @@ BAD = [
     (L + ["--fo", "0"], ["--fo", "0"], ".svg"),
     (L + ["--fo", "10", "--l", "0.1"], ["--fo", "--l"], ".kicad_mod"),
     (L + ["--zo", "50", "--w", "2mil"], ["--zo", "not both"], ".gds"),
+    (L + ["--zo", "50", "--s", "2mil"], ["--zo", "not both"], ".gds"),
+    (L + ["--zo", "50", "--l", "0.1"], ["--zo", "not both"], ".gds"),
     (T + ["--f", "0"], ["--f: 0 GHz"], ".gds"),
     (L + ["--w", "1mil", "-o", f"{folder}/x.txt"], ["-o:"], ".gds"),  # the extension decides
 ]

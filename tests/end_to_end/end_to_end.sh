@@ -45,6 +45,7 @@ case $case_name in
     grep -q "Write failed" err.txt || fail "no write-failure report on the error stream"
     grep -q "/dev/full" err.txt || fail "the report does not name /dev/full"
     grep -q "Output data stored" out.txt && fail "the console claims the output was stored"
+    [ "$(wc -l <err.txt)" -eq 1 ] || fail "more than the one report line: the defaults file is there"
     ;;
   missing_defaults)
     answers out.dat | "$cuplo" >out.txt 2>err.txt
