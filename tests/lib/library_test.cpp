@@ -33,8 +33,9 @@ TEST(Library, InvalidInputNamesTheValue) {
     ASSERT_EQ(r.failure(), Failure::invalid_input) << c.field;
     EXPECT_EQ(std::string(r.detail()).rfind(c.field, 0), 0u) << r.detail();
   }
-  for (const Target& t : {Target::zoe_and_zoo(20.0f, 120.0f), Target::zo_and_coupling(0.0f, 3.0f),
-                          Target::zo_and_coupling(50.0f, 0.0f)}) {
+  for (const Target& t :
+       {Target::zoe_and_zoo(20.0f, 120.0f), Target::zo_and_coupling(0.0f, 3.0f),
+        Target::zo_and_coupling(50.0f, 0.0f), Target::zoe_and_zoo(50.0f, 50.0f)}) {
     EXPECT_EQ(synthesize(kAlumina, 4, t).failure(), Failure::invalid_input);
   }
 }
