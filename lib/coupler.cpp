@@ -230,16 +230,6 @@ Result<FourPort> four_port(const Substrate& substrate, const Coupler& coupler, f
 
 namespace {
 
-// The impedance pair of a target, completed by the two-line conversion: zo, cc, ko (negative
-// dB), zoe, zoo.
-struct Aim {
-  float cc = 0.0f;
-  float ko = 0.0f;
-  float zo = 0.0f;
-  float zoe = 0.0f;
-  float zoo = 0.0f;
-};
-
 const char* invalid_target(const Target& target) {
   if (target.kind == Target::Kind::zo_coupling) {
     if (!finite(target.zo) || target.zo <= 0.0f) return "zo: impedance not positive";
@@ -254,8 +244,10 @@ const char* invalid_target(const Target& target) {
   return nullptr;
 }
 
-Aim aim(const Target& target) {
-  Aim a;
+// The coupler values a target aims at, completed by the two-line conversion: zo, cc, ko
+// (negative dB), zoe, zoo.
+models::CouplerValues aim(const Target& target) {
+  models::CouplerValues a;
   if (target.kind == Target::Kind::zo_coupling) {
     a.zo = target.zo;
     a.ko = -std::fabs(target.coupling_db);
@@ -268,12 +260,20 @@ Aim aim(const Target& target) {
   return a;
 }
 
-DesignPoint synthesis_point(const Substrate& sub, const CrossSection& xs, float f, const Aim& a) {
-  DesignPoint p = design_point(sub, xs, f);
+// The synthesized cross-section judged against the limits, then analysed again (static at
+// f = 0) as its check; a failed search or check is the result.
+Result<Synthesis> checked(const Substrate& sub, Synthesis out, const models::CouplerValues& a,
+                          std::int32_t iflag) {
+  DesignPoint p = design_point(sub, out.section, out.f);
   p.synthesis = true;
   p.coupling_db = a.ko;
   p.zo = a.zo;
-  return p;
+  const Limits limits = limits_left(p);
+  if (iflag != 0) return Result<Synthesis>::failed(Failure::search_bound, limits);
+  const Result<Impedances> again = Analysis(sub, out.section).impedances(out.f);
+  if (!again) return Result<Synthesis>::failed(again.failure(), limits);
+  out.check = again.value();
+  return Result<Synthesis>(out, limits);
 }
 
 const char* invalid_substrate(const Substrate& sub, std::int32_t n) {
@@ -290,7 +290,7 @@ Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target&
   if (const char* why = invalid_target(target)) {
     return Result<Synthesis>::failed(Failure::invalid_input, {}, why);
   }
-  const Aim a = aim(target);
+  const models::CouplerValues a = aim(target);
   Records r;
   Synthesis out;
   out.zo = a.zo;
@@ -314,15 +314,7 @@ Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target&
     if (!found) iflag = 1;
   }
   out.section = {n, w, s};
-  Limits limits = limits_left(synthesis_point(sub, out.section, 0.0f, a));
-  if (iflag != 0) return Result<Synthesis>::failed(Failure::search_bound, limits);
-
-  // The check: the synthesized dimensions analysed again.
-  const Analysis check(sub, out.section);
-  const Result<Impedances> again = check.impedances(0.0f);
-  if (!again) return Result<Synthesis>::failed(again.failure(), limits);
-  out.check = again.value();
-  return Result<Synthesis>(out, limits);
+  return checked(sub, out, a, iflag);
 }
 
 Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target, float f) {
@@ -335,7 +327,7 @@ Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target&
   if (!finite(f) || f < 0.0f) {
     return Result<Synthesis>::failed(Failure::invalid_input, {}, "f: frequency negative");
   }
-  const Aim a = aim(target);
+  const models::CouplerValues a = aim(target);
   Records r;
   Synthesis out;
   out.f = f;
@@ -353,14 +345,7 @@ Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target&
   out.section = {n, w, s};
   out.eeff_even = r.lceff1.effef;
   out.eeff_odd = r.lceff1.effof;
-  Limits limits = limits_left(synthesis_point(sub, out.section, f, a));
-  if (iflag != 0) return Result<Synthesis>::failed(Failure::search_bound, limits);
-
-  const Analysis check(sub, out.section);
-  const Result<Impedances> again = check.impedances(f);
-  if (!again) return Result<Synthesis>::failed(again.failure(), limits);
-  out.check = again.value();
-  return Result<Synthesis>(out, limits);
+  return checked(sub, out, a, iflag);
 }
 
 Result<Sensitivity> sensitivity(const Substrate& sub, const CrossSection& xs, float f, Mode mode) {
