@@ -58,10 +58,10 @@ const Format& line_format(cuplo::Limit limit) {
 
 }  // namespace
 
-void diagnostics(Session& session, const Work& work, Output& out) {
+void diagnostics(Session& session, const Work& work, Output& out, float f) {
   input::DesignState& d = session.state;
   cuplo::DesignPoint point;
-  point.f = session.lcfa1.f;
+  point.f = f;
   point.h = d.h;
   point.er = d.er;
   point.w = work.w;
@@ -69,8 +69,8 @@ void diagnostics(Session& session, const Work& work, Output& out) {
   point.t = d.t;
   // The coupling and impedance limits hold for the synthesis only.
   point.synthesis = d.ifunc != 1;
-  point.coupling_db = work.ko;
-  point.zo = work.zo;
+  point.coupling_db = work.coupler.ko;
+  point.zo = work.coupler.zo;
   const cuplo::Limits left = cuplo::limits_left(point);
   d.i = 0;
 

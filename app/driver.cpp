@@ -34,11 +34,12 @@ void run_banner(text::Writer& writer, const input::DateTime& t) {
 
 void dispatch(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
+  const float f = d.fdef;
   if (d.ifunc == 2) {
     if (d.iop == 2) {
-      dispersive_synthesis(session, work, out);
+      dispersive_synthesis(session, work, out, f);
     } else {
-      static_synthesis(session, work, out);
+      static_synthesis(session, work, out, f);
     }
   } else if (d.iop == 2) {
     if (d.iop2a == 2) {
@@ -47,9 +48,9 @@ void dispatch(Session& session, Work& work, Output& out) {
       four_port_response(session, work, out);
     }
   } else if (d.iop == 3) {
-    sensitivity_analysis(session, work, out);
+    sensitivity_analysis(session, work, out, f);
   } else {
-    impedance_analysis(session, work, out);
+    impedance_analysis(session, work, out, f);
   }
 }
 
@@ -64,18 +65,13 @@ bool cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& sur
   Work work;
 
   for (;;) {
-    input::lcinput(work.effc, work.effe, work.effo, work.fo, work.wte, work.wto, d, session.lceff1,
-                   session.msimp1, dialogue, surroundings);
+    input::lcinput(work.statics, work.fo, d, session.records.lceff1, session.records.msimp1,
+                   dialogue, surroundings);
     if (d.isel == -1) return false;
 
-    work.cc = d.ccdef;
-    session.lcfa1.f = d.fdef;
-    work.ko = d.kodef;
+    work.coupler = {d.ccdef, d.kodef, d.zodef, d.zoedef, d.zoodef};
     work.s = d.sdef;
     work.w = d.wdef;
-    work.zo = d.zodef;
-    work.zoe = d.zoedef;
-    work.zoo = d.zoodef;
 
     run_banner(dialogue.console, d.datetime);
     text::Writer* stored = nullptr;

@@ -1,5 +1,8 @@
 // Frequency analysis: the four-port response of the coupler over a frequency range, and the
 // dispersion of the cross-section.
+#include <array>
+#include <limits>
+
 #include "app/operations.hpp"
 #include "models/constants.hpp"
 #include "models/coupled.hpp"
@@ -57,14 +60,28 @@ const Format kDispersionHeading("(/,30X,'Effective',10X,'Impedances in Ohms')");
 // parameter entry computed for the design.
 void common_start(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
+  models::Statics& st = work.statics;
   if (d.iop2a != 1) {
-    models::lcwta(d.er, d.h, work.s, d.t, work.w, work.wte, work.wto);
-    models::lcpv(work.effc, work.effe, work.effo, d.er, d.h, d.n, work.s, d.t, work.w, work.wte,
-                 work.wto, session.msimp1, out.observer(d));
+    ops::static_permittivities(material(d), strips(d, work), st, session.records.msimp1,
+                               out.observer(d));
   }
-  models::lcimp(d.er, d.h, work.iflag, d.n, work.s, work.wte, work.wto, work.zoeap, work.zooap,
-                session.msimp1, out.observer(d));
-  models::lczo(work.cc, work.ko, d.n, work.zo, work.zoe, work.zoeap, work.zoo, work.zooap);
+  models::lcimp(d.er, d.h, work.iflag, d.n, work.s, st.wte, st.wto, st.zoeap, st.zooap,
+                session.records.msimp1, out.observer(d));
+  models::CouplerValues& c = work.coupler;
+  models::lczo(c.cc, c.ko, d.n, c.zo, c.zoe, st.zoeap, c.zoo, st.zooap);
+}
+
+// The report's figures where the response has none: a floor for a wave that is absent
+// (minus infinity dB; the widest negative number that the narrowest column of that port can
+// show), and caps for an infinite VSWR and a loss of minus infinity dB.
+void report_floors(network::LcFa1& r) {
+  constexpr std::array<float, 4> kMagFloor{-999.9f, -999.999f, -999.9f, -99.999f};
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (r.mag[i] == -std::numeric_limits<float>::infinity()) r.mag[i] = kMagFloor[i];
+  }
+  if (r.atot < -99.9999f) r.atot = -99.9999f;
+  if (r.loss < -99.9999f) r.loss = -99.9999f;
+  if (r.vswr > 99.999f) r.vswr = 99.999f;
 }
 
 }  // namespace
@@ -72,8 +89,11 @@ void common_start(Session& session, Work& work, Output& out) {
 void four_port_response(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
   common_start(session, work, out);
-  const bool dispersive_ok = dispersive_analysis(session, work, work.fo, work.ko);
-  const models::LcEff1& e = session.lceff1;
+  const bool dispersive_ok = dispersive_analysis(session, work, work.fo);
+  const models::LcEff1& e = session.records.lceff1;
+  const models::Statics& st = work.statics;
+  const models::CouplerValues& c = work.coupler;
+  const models::CouplerValues& z = work.dispersive;
 
   const std::initializer_list<text::Arg> title = {d.tlos, d.n,     d.res1, d.h,     d.sr1,
                                                   d.iop,  d.iop2a, work.w, d.rs,    work.s,
@@ -82,14 +102,13 @@ void four_port_response(Session& session, Work& work, Output& out) {
   out.console(kBaselineHeading);
   out.console(kPermittivityHeads);
   if (!dispersive_ok) {
-    session.lcfa1.f = work.fo;
-    diagnostics(session, work, out);
+    diagnostics(session, work, out, work.fo);
     return;
   }
-  const std::initializer_list<text::Arg> static_row = {0.0f,     work.effe, work.effo, work.effc,
-                                                       work.zoe, work.zoo,  work.zo};
-  const std::initializer_list<text::Arg> dispersive_row = {work.fo,   e.effef,   e.effof, e.effcf,
-                                                           work.zoef, work.zoof, work.zof};
+  const std::initializer_list<text::Arg> static_row = {0.0f,  st.effe, st.effo, st.effc,
+                                                       c.zoe, c.zoo,   c.zo};
+  const std::initializer_list<text::Arg> dispersive_row = {work.fo, e.effef, e.effof, e.effcf,
+                                                           z.zoe,   z.zoo,   z.zo};
   out.console(kPermittivityRow, static_row);
   out.console(kPermittivityRow, dispersive_row);
   out.console(kLeadIn);
@@ -104,27 +123,25 @@ void four_port_response(Session& session, Work& work, Output& out) {
   // skipped.
   const bool verifying = d.istore == input::kVerificationCode;
   if (verifying) {
-    session.lceff1.effef = work.effe;
-    session.lceff1.effof = work.effo;
-    work.zoef = work.zoe;
-    work.zoof = work.zoo;
+    session.records.lceff1.effef = st.effe;
+    session.records.lceff1.effof = st.effo;
+    work.dispersive.zoe = c.zoe;
+    work.dispersive.zoo = c.zoo;
   }
   const bool quadrature = d.iop2b == 2;
   out.both(quadrature ? kQuadratureHeads : kMagnitudePhaseHeads);
 
   network::LcFa1& r = session.lcfa1;
+  const ops::Losses losses{d.res, d.sr, d.tlos};
   for (std::int64_t ii = 0; ii <= d.i; ++ii) {
-    r.f = sweep_value(d.fmin, ii, d.fstep);
-    if (!verifying) {
-      if (!dispersive_analysis(session, work, r.f, work.ko)) {
-        diagnostics(session, work, out);
-        return;
-      }
+    const float f = sweep_value(d.fmin, ii, d.fstep);
+    if (!verifying && !dispersive_analysis(session, work, f)) {
+      diagnostics(session, work, out, f);
+      return;
     }
-    network::lclos(work.ate, work.ato, d.er, r.f, d.h, d.n, d.res, work.s, d.sr, d.t, d.tlos,
-                   work.w, work.zoef, work.zoof, session.lceff1, session.msimp1, out.observer(d));
-    network::lcfa(work.ate, work.ato, session.lceff1.effef, session.lceff1.effof, d.l, d.rl, d.rs,
-                  work.zoef, work.zoof, r);
+    ops::four_port(material(d), strips(d, work), losses, d.l, f, d.rs, d.rl, z.zoe, z.zoo,
+                   session.records, r, out.observer(d));
+    report_floors(r);
     if (quadrature) {
       out.both(kQuadratureRow,
                {r.f, r.vswr, r.mag[1], r.mag[2], r.mag[3], r.phi, r.err, r.atot, r.loss});
@@ -138,7 +155,8 @@ void four_port_response(Session& session, Work& work, Output& out) {
 void dispersion_table(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
   common_start(session, work, out);
-  session.lcfa1.f = 0.0f;
+  const models::Statics& st = work.statics;
+  const models::CouplerValues& c = work.coupler;
 
   const std::initializer_list<text::Arg> title = {d.er, work.s, d.h,     work.w,
                                                   d.n,  d.iop,  d.iop2a, d.t};
@@ -146,13 +164,13 @@ void dispersion_table(Session& session, Work& work, Output& out) {
   out.console(kDispersionHeading);
   out.console(kPermittivityHeads);
   if (work.iflag != 0) {
-    diagnostics(session, work, out);
+    diagnostics(session, work, out, 0.0f);
     return;
   }
   // With a sweep from 0 GHz the first row is the static one.
   const bool static_row = d.fmin != 0.0f;
-  const std::initializer_list<text::Arg> static_values = {
-      session.lcfa1.f, work.effe, work.effo, work.effc, work.zoe, work.zoo, work.zo};
+  const std::initializer_list<text::Arg> static_values = {0.0f,  st.effe, st.effo, st.effc,
+                                                          c.zoe, c.zoo,   c.zo};
   if (static_row) out.console(kPermittivityRow, static_values);
   out.storage(kDispersionTitle, title);
   out.storage(kDispersionHeading);
@@ -161,13 +179,13 @@ void dispersion_table(Session& session, Work& work, Output& out) {
 
   for (std::int64_t ii = 0; ii <= d.i; ++ii) {
     const float f = sweep_value(d.fmin, ii, d.fstep);
-    session.lcfa1.f = f;
-    if (!dispersive_analysis(session, work, f, work.ko)) {
-      diagnostics(session, work, out);
+    if (!dispersive_analysis(session, work, f)) {
+      diagnostics(session, work, out, f);
       return;
     }
-    const models::LcEff1& e = session.lceff1;
-    out.both(kPermittivityRow, {f, e.effef, e.effof, e.effcf, work.zoef, work.zoof, work.zof});
+    const models::LcEff1& e = session.records.lceff1;
+    const models::CouplerValues& z = work.dispersive;
+    out.both(kPermittivityRow, {f, e.effef, e.effof, e.effcf, z.zoe, z.zoo, z.zo});
   }
 }
 

@@ -23,9 +23,8 @@ const Format kRow("(1X,F16.5,F9.5,F9.2,F8.2,F8.2,F8.3,F7.2,F8.2)");
 
 }  // namespace
 
-void impedance_analysis(Session& session, Work& work, Output& out) {
+void impedance_analysis(Session& session, Work& work, Output& out, float f) {
   const input::DesignState& d = session.state;
-  const float f = session.lcfa1.f;
   out.both(kTitle, {d.er, d.h, d.n, d.t, d.iop, d.iop1});
   out.both(kHeads, {f, f});
 
@@ -36,12 +35,13 @@ void impedance_analysis(Session& session, Work& work, Output& out) {
       work.w = sweep_value(d.wmin, ii, d.wstep);
     }
     static_analysis(session, work, out);
-    if (!dispersive_analysis(session, work, f, work.kof)) {
-      diagnostics(session, work, out);
+    if (!dispersive_analysis(session, work, f)) {
+      diagnostics(session, work, out, f);
       return;
     }
-    out.both(kRow, {work.w, work.s, work.zof, work.zoef, work.zoof, work.kof, session.lceff1.effef,
-                    session.lceff1.effof});
+    const models::CouplerValues& z = work.dispersive;
+    const models::LcEff1& e = session.records.lceff1;
+    out.both(kRow, {work.w, work.s, z.zo, z.zoe, z.zoo, z.ko, e.effef, e.effof});
   }
 }
 

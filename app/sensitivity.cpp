@@ -1,7 +1,6 @@
 // Sensitivity analysis: how strongly the dispersive even- or odd-mode impedance reacts to
 // Er, H, S, W and T, versus frequency or over a range of W or S at one frequency.
 #include "app/operations.hpp"
-#include "design/design.hpp"
 
 namespace cuplo::app {
 namespace {
@@ -48,28 +47,30 @@ const Format kFrequencyHeads(
     "/,10X,64(1H-))");
 const Format kFrequencyRow("(1X,F17.4,F8.2,F7.2,F8.3,F8.3,F8.3,F8.3,F8.3)");
 
-// One table: the rows of every sweep point for the mode in ieoro (2 odd, otherwise even).
-// False when a model leaves its range of accuracy.
-bool table(Session& session, Work& work, Output& out) {
+// One table: the rows of every sweep point for the mode in ieoro (2 odd, otherwise even), at
+// the spot frequency f or over the frequency sweep. False when a model leaves its range of
+// accuracy.
+bool table(Session& session, Work& work, Output& out, float f) {
   input::DesignState& d = session.state;
   const bool versus_frequency = d.iop3 == 1;
+  ops::Sensitivity& r = session.sensitivity;
   for (std::int64_t ii = 0; ii <= d.i; ++ii) {
     if (d.iop3 == 2) {
       work.w = sweep_value(d.wmin, ii, d.wstep);
     } else if (d.iop3 == 3) {
       work.s = sweep_value(d.smin, ii, d.sstep);
     } else {
-      session.lcfa1.f = sweep_value(d.fmin, ii, d.fstep);
+      f = sweep_value(d.fmin, ii, d.fstep);
     }
-    design::lcsen(d.er, session.lcfa1.f, d.h, work.iflag, input::dispersed_modes(d), d.n, work.s,
-                  d.t, work.w, work.zoef, work.zoof, session.lcsen1, session.lcsen2, session.lceff1,
-                  session.lcdis1, session.msimp1, session.mszo1, out.observer(d));
-    if (work.iflag != 0) {
-      diagnostics(session, work, out);
+    ops::sensitivity(material(d), strips(d, work), f, input::dispersed_modes(d), r, session.records,
+                     out.observer(d));
+    work.iflag = r.iflag;
+    if (r.iflag != 0) {
+      diagnostics(session, work, out, f);
       return false;
     }
-    const design::LcSen1& e = session.lcsen1;
-    const design::LcSen2& o = session.lcsen2;
+    const design::LcSen1& e = r.even;
+    const design::LcSen2& o = r.odd;
     const bool odd = d.ieoro == 2;
     const float er = odd ? o.szooer : e.szoeer;
     const float h = odd ? o.szooh : e.szoeh;
@@ -77,9 +78,9 @@ bool table(Session& session, Work& work, Output& out) {
     const float w = odd ? o.szoow : e.szoew;
     const float t = odd ? o.szoot : e.szoet;
     if (versus_frequency) {
-      out.both(kFrequencyRow, {session.lcfa1.f, work.zoef, work.zoof, er, h, s, w, t});
+      out.both(kFrequencyRow, {f, r.zoef, r.zoof, er, h, s, w, t});
     } else {
-      out.both(kDimensionRow, {work.w, work.s, work.zoef, work.zoof, er, h, s, w, t});
+      out.both(kDimensionRow, {work.w, work.s, r.zoef, r.zoof, er, h, s, w, t});
     }
   }
   return true;
@@ -87,7 +88,7 @@ bool table(Session& session, Work& work, Output& out) {
 
 }  // namespace
 
-void sensitivity_analysis(Session& session, Work& work, Output& out) {
+void sensitivity_analysis(Session& session, Work& work, Output& out, float f) {
   input::DesignState& d = session.state;
   const bool versus_frequency = d.iop3 == 1;
   const Format& heads = versus_frequency ? kFrequencyHeads : kDimensionHeads;
@@ -97,18 +98,18 @@ void sensitivity_analysis(Session& session, Work& work, Output& out) {
   if (versus_frequency) {
     out.both(kFrequencyTitle, {d.er, work.s, d.h, work.w, d.n, d.iop, d.iop3, d.t});
   } else {
-    out.both(kDimensionTitle, {d.er, d.h, d.n, d.t, session.lcfa1.f, d.iop, d.iop3});
+    out.both(kDimensionTitle, {d.er, d.h, d.n, d.t, f, d.iop, d.iop3});
   }
   out.both(d.ieoro == 2 ? odd_title : even_title);
   out.both(heads);
-  if (!table(session, work, out)) return;
+  if (!table(session, work, out, f)) return;
 
   // Both modes: the odd-mode table follows under the same title block.
   if (d.ieoro != 1 && d.ieoro != 2) {
     d.ieoro = 2;
     out.both(odd_title);
     out.both(heads);
-    table(session, work, out);
+    table(session, work, out, f);
   }
 }
 

@@ -48,71 +48,53 @@ void stored_title(const Session& session, Output& out, const Format& heads) {
   out.storage(heads);
 }
 
-void static_permittivities(Session& session, Work& work, Output& out) {
-  const input::DesignState& d = session.state;
-  models::lcpv(work.effc, work.effe, work.effo, d.er, d.h, d.n, work.s, d.t, work.w, work.wte,
-               work.wto, session.msimp1, out.observer(d));
-}
-
 }  // namespace
 
-void static_synthesis(Session& session, Work& work, Output& out) {
+void static_synthesis(Session& session, Work& work, Output& out, float f) {
   const input::DesignState& d = session.state;
-  models::lczoezoo(work.cc, d.n, work.zo, work.zoeap, work.zooap);
-  design::lcws(d.er, d.h, work.iflag, d.n, work.s, d.t, work.wte, work.wto, work.zoeap, work.zooap);
-  if (work.iflag == 0) {
-    // A width search that does not converge is reported like a spacing search that leaves
-    // its range.
-    const bool found = models::lcwts(d.er, d.h, work.s, d.t, work.w, work.wte);
-    static_permittivities(session, work, out);
-    if (!found) work.iflag = 1;
-  }
+  models::CouplerValues& c = work.coupler;
+  const models::Statics& st = work.statics;
+  work.iflag = ops::static_synthesis(material(d), d.n, c.zo, c.cc, work.w, work.s, work.statics,
+                                     session.records.msimp1, out.observer(d));
 
   title(session, out, kStaticHeads);
   if (work.iflag != 0) {
-    diagnostics(session, work, out);
+    diagnostics(session, work, out, f);
     return;
   }
-  const std::initializer_list<text::Arg> row = {work.w,   work.s,  work.zo,   work.zoe,
-                                                work.zoo, work.ko, work.effe, work.effo};
+  const std::initializer_list<text::Arg> row = {work.w, work.s, c.zo,    c.zoe,
+                                                c.zoo,  c.ko,   st.effe, st.effo};
   out.console(kStaticRow, row);
   if (d.istore == input::kVerificationCode) {
     static_analysis(session, work, out);
-    out.console(kStaticCheck,
-                {work.w, work.s, work.zo, work.zoe, work.zoo, work.ko, work.effe, work.effo});
+    out.console(kStaticCheck, {work.w, work.s, c.zo, c.zoe, c.zoo, c.ko, st.effe, st.effo});
   } else {
     stored_title(session, out, kStaticHeads);
     out.storage(kStaticRow, row);
   }
 }
 
-void dispersive_synthesis(Session& session, Work& work, Output& out) {
+void dispersive_synthesis(Session& session, Work& work, Output& out, float f) {
   const input::DesignState& d = session.state;
-  const float f = session.lcfa1.f;
-  design::lcsyn(work.cc, d.er, f, d.h, work.iflag, d.n, work.s, d.t, work.w, work.wte, work.zo,
-                work.zoe, work.zoo, session.lceff1, session.lcdis1, session.msimp1, session.mszo1,
-                out.observer(d));
+  models::CouplerValues& c = work.coupler;
+  ops::Records& r = session.records;
+  design::lcsyn(c.cc, d.er, f, d.h, work.iflag, d.n, work.s, d.t, work.w, work.statics.wte, c.zo,
+                c.zoe, c.zoo, r.lceff1, r.lcdis1, r.msimp1, r.mszo1, out.observer(d));
 
   title(session, out, kDispersiveHeads);
   if (work.iflag != 0) {
-    diagnostics(session, work, out);
+    diagnostics(session, work, out, f);
     return;
   }
-  const std::initializer_list<text::Arg> row = {f,
-                                                work.w,
-                                                work.s,
-                                                work.zo,
-                                                work.zoe,
-                                                work.zoo,
-                                                work.ko,
-                                                session.lceff1.effef,
-                                                session.lceff1.effof};
+  const std::initializer_list<text::Arg> row = {f,     work.w, work.s,         c.zo,          c.zoe,
+                                                c.zoo, c.ko,   r.lceff1.effef, r.lceff1.effof};
   out.console(kDispersiveRow, row);
   if (d.istore == input::kVerificationCode) {
     static_analysis(session, work, out);
-    dispersive_analysis(session, work, f, work.ko);
-    out.console(kDispersiveCheck, {f, work.w, work.s, work.zof, work.zoef, work.zoof, work.ko,
-                                   session.lceff1.effef, session.lceff1.effof});
+    dispersive_analysis(session, work, f);
+    const models::CouplerValues& z = work.dispersive;
+    out.console(kDispersiveCheck,
+                {f, work.w, work.s, z.zo, z.zoe, z.zoo, z.ko, r.lceff1.effef, r.lceff1.effof});
   } else {
     stored_title(session, out, kDispersiveHeads);
     out.storage(kDispersiveRow, row);

@@ -39,7 +39,7 @@ class Dispersion final : public Command {
     for (std::int64_t k = 0; k < f.points(); ++k) {
       const float fk = f.at(k);
       const cuplo::Result<cuplo::DispersionPoint> r = analysis.dispersion(fk);
-      if (!report.accept(r, cuplo::design_point(sub, xs, fk), {"f_ghz", fk})) return report.status();
+      if (!report.accept(r, {"f_ghz", fk})) return report.status();
       report.row({fk, r->eeff_even, r->eeff_odd, r->eeff_coupler, r->zoe, r->zoo, r->zo});
     }
     return report.finish();

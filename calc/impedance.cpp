@@ -47,7 +47,7 @@ class Impedance final : public Command {
       const cuplo::CrossSection xs{n, w.at(k), s.at(k)};
       const cuplo::Result<cuplo::Impedances> r = cuplo::impedance(sub, xs, f);
       const Where where{spec(swept).key, swept == Field::w ? xs.w : xs.s};
-      if (!report.accept(r, cuplo::design_point(sub, xs, f), where)) return report.status();
+      if (!report.accept(r, where)) return report.status();
       report.row({xs.w, xs.s, r->zo, r->zoe, r->zoo, r->coupling_db, r->eeff_even, r->eeff_odd});
     }
     return report.finish();

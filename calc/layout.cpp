@@ -203,15 +203,7 @@ class Layout final : public Command {
       const cuplo::Result<cuplo::Synthesis> r = dispersive_
                                                     ? cuplo::synthesize(sub, xs.n, target, fo)
                                                     : cuplo::synthesize(sub, xs.n, target);
-      cuplo::DesignPoint p = cuplo::design_point(sub, r->section, dispersive_ ? fo : 0.0f);
-      p.synthesis = true;
-      p.zo = r->zo;
-      p.coupling_db = r->coupling_db;
-      // A failed synthesis has no dimensions to judge: its failure alone is reported.
-      if (!report.accept(r.ok(), r.failure(), r.detail(), r.ok() ? r.limits() : cuplo::Limits{}, p,
-                         {})) {
-        return false;
-      }
+      if (!report.accept(r)) return false;
       xs = r->section;
     } else {
       xs.w = d.value(Field::w);
@@ -225,16 +217,16 @@ class Layout final : public Command {
     float length = 0.0f;
     if (in.targets || in.by_fo) {
       const cuplo::Result<float> l = analysis.quarter_wave_length(fo);
-      if (!report.accept(l, cuplo::design_point(sub, xs, fo))) return false;
+      if (!report.accept(l)) return false;
       length = *l;
     } else {
       length = d.value(Field::l);
       const cuplo::Result<float> f = analysis.centre_frequency(length);
-      if (!report.accept(f, cuplo::design_point(sub, xs, *f))) return false;
+      if (!report.accept(f)) return false;
       fo = *f;
     }
     const cuplo::Result<cuplo::Impedances> z = analysis.impedances(fo);
-    if (!report.accept(z, cuplo::design_point(sub, xs, fo))) return false;
+    if (!report.accept(z)) return false;
     const cuplo::Result<float> feed = cuplo::microstrip_width(sub, in.reference);
     if (!feed) {
       throw UsageError("--reference: " + text(in.reference) +

@@ -39,11 +39,10 @@ class Report {
   // Takes note of a result: its new limits are warned about (errors with --strict), its
   // failure reported. False when the run stops; status() then says how.
   template <class T>
-  bool accept(const cuplo::Result<T>& result, const cuplo::DesignPoint& point, Where where = {}) {
-    return accept(result.ok(), result.failure(), result.detail(), result.limits(), point, where);
+  bool accept(const cuplo::Result<T>& result, Where where = {}) {
+    return accept(result.ok(), result.failure(), result.detail(), result.limits(), result.point(),
+                  where);
   }
-  bool accept(bool ok, cuplo::Failure failure, const char* detail, cuplo::Limits limits,
-              const cuplo::DesignPoint& point, Where where);
 
   void row(std::initializer_list<Cell> cells) { row(std::span(cells.begin(), cells.size())); }
   void row(std::span<const Cell> cells) {
@@ -56,6 +55,8 @@ class Report {
   int status() const { return status_; }
 
  private:
+  bool accept(bool ok, cuplo::Failure failure, const char* detail, cuplo::Limits limits,
+              const cuplo::DesignPoint& point, Where where);
   void begin() {
     writer_->begin();
     begun_ = true;

@@ -262,7 +262,7 @@ class Response final : public Command {
                   touchstone_writer);
     // The length made a quarter wave at fo is the coupler analysed: its failure ends the run
     // and its limits are warned about. The centre frequency of a given length only informs.
-    if (by_fo && !report.accept(other, cuplo::design_point(sub, xs, fo), {"fo_ghz", fo})) {
+    if (by_fo && !report.accept(other, {"fo_ghz", fo})) {
       return report.status();
     }
     if (!by_fo && !other.ok()) {
@@ -274,7 +274,7 @@ class Response final : public Command {
     for (std::int64_t k = 0; k < f.points(); ++k) {
       const float fk = f.at(k);
       const cuplo::Result<cuplo::FourPort> r = analysis.four_port(length, fk, ends);
-      if (!report.accept(r, cuplo::design_point(sub, xs, fk), {"f_ghz", fk})) return report.status();
+      if (!report.accept(r, {"f_ghz", fk})) return report.status();
       if (touchstone) {
         report.row(touchstone_cells(*r, pairs));
       } else {

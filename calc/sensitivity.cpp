@@ -79,7 +79,7 @@ class Sensitivity final : public Command {
       const float fk = f.at(k);
       const float at = swept == Field::f ? fk : swept == Field::w ? xs.w : xs.s;
       const cuplo::Result<cuplo::Sensitivity> r = cuplo::sensitivity(sub, xs, fk, mode);
-      if (!report.accept(r, cuplo::design_point(sub, xs, fk), {spec(swept).key, at})) {
+      if (!report.accept(r, {spec(swept).key, at})) {
         return report.status();
       }
       std::size_t c = 0;

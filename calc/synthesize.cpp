@@ -80,13 +80,13 @@ class Synthesize final : public Command {
 
     const cuplo::Result<cuplo::Synthesis> r =
         dispersive_ ? cuplo::synthesize(sub, n, target, f) : cuplo::synthesize(sub, n, target);
-    if (!accept(report, r, sub, target, dispersive_ ? f : 0.0f)) return report.status();
+    if (!report.accept(r)) return report.status();
     const cuplo::Synthesis& y = *r;
 
     Cell quarter = Cell::none();
     if (f > 0.0f) {
       const cuplo::Result<float> l = cuplo::Analysis(sub, y.section).quarter_wave_length(f);
-      if (!report.accept(l, cuplo::design_point(sub, y.section, f))) return report.status();
+      if (!report.accept(l)) return report.status();
       quarter = *l;
     }
     report.row({y.section.w, y.section.s, y.zo, y.zoe, y.zoo, y.coupling_db, y.check.zo,
@@ -99,34 +99,6 @@ class Synthesize final : public Command {
   static std::string text(float v) {
     char out[16];
     return {out, write_float(out, v)};
-  }
-
-  // The synthesis judged as the library judges it: the synthesized dimensions with the
-  // target's impedance and coupling. A failed synthesis has no dimensions, so only the limits
-  // that the target and the substrate decide are reported with its failure.
-  static bool accept(Report& report, const cuplo::Result<cuplo::Synthesis>& r,
-                     const cuplo::Substrate& sub, const cuplo::Target& target, float f) {
-    cuplo::DesignPoint p = cuplo::design_point(sub, r->section, f);
-    p.synthesis = true;
-    if (r.ok()) {
-      p.zo = r->zo;
-      p.coupling_db = r->coupling_db;
-      return report.accept(r, p);
-    }
-    if (target.kind == cuplo::Target::Kind::zo_coupling) {
-      p.zo = target.zo;
-      p.coupling_db = -std::fabs(target.coupling_db);
-    } else {
-      p.zo = std::sqrt(target.zoe * target.zoo);
-      p.coupling_db = 20.0f * std::log10((target.zoe - target.zoo) / (target.zoe + target.zoo));
-    }
-    cuplo::Limits known;
-    for (const cuplo::Limit l :
-         {cuplo::Limit::frequency_thickness, cuplo::Limit::permittivity, cuplo::Limit::coupling,
-          cuplo::Limit::impedance, cuplo::Limit::synthesis_coupling}) {
-      if (r.limits().contains(l)) known.add(l);
-    }
-    return report.accept(false, r.failure(), r.detail(), known, p, {});
   }
 
   DesignOptions options_;

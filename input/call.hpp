@@ -6,25 +6,16 @@
 #include <cstdint>
 
 #include "input/lcinput.hpp"
+#include "ops/operations.hpp"
 #include "text/format.hpp"
 
 namespace cuplo::input {
 
 class Call {
  public:
-  Call(float& effc, float& effe, float& effo, float& fo, float& wte, float& wto, DesignState& d,
-       models::LcEff1& lceff1, models::MsImp1& msimp1, Dialogue& io, Surroundings& env)
-      : effc_(effc),
-        effe_(effe),
-        effo_(effo),
-        fo_(fo),
-        wte_(wte),
-        wto_(wto),
-        d_(d),
-        lceff1_(lceff1),
-        msimp1_(msimp1),
-        io_(io),
-        env_(env) {}
+  Call(models::Statics& statics, float& fo, DesignState& d, models::LcEff1& lceff1,
+       models::MsImp1& msimp1, Dialogue& io, Surroundings& env)
+      : statics_(statics), fo_(fo), d_(d), lceff1_(lceff1), msimp1_(msimp1), io_(io), env_(env) {}
 
   void run();
 
@@ -79,6 +70,8 @@ class Call {
   Step prompt_n();
   Step dispatch();
   void static_permittivities();
+  ops::Material material() const;
+  ops::Strips strips() const;
   void entered_length();
   void frequency_range();
   void four_port_completion();
@@ -105,12 +98,8 @@ class Call {
   void capture_date();
   void storage_question();
 
-  float& effc_;
-  float& effe_;
-  float& effo_;
+  models::Statics& statics_;
   float& fo_;
-  float& wte_;
-  float& wto_;
   DesignState& d_;
   models::LcEff1& lceff1_;
   models::MsImp1& msimp1_;

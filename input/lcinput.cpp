@@ -4,10 +4,9 @@
 
 namespace cuplo::input {
 
-void lcinput(float& effc, float& effe, float& effo, float& fo, float& wte, float& wto,
-             DesignState& state, models::LcEff1& lceff1, models::MsImp1& msimp1, Dialogue& dialogue,
-             Surroundings& surroundings) {
-  Call call(effc, effe, effo, fo, wte, wto, state, lceff1, msimp1, dialogue, surroundings);
+void lcinput(models::Statics& statics, float& fo, DesignState& state, models::LcEff1& lceff1,
+             models::MsImp1& msimp1, Dialogue& dialogue, Surroundings& surroundings) {
+  Call call(statics, fo, state, lceff1, msimp1, dialogue, surroundings);
   call.run();
 }
 

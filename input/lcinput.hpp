@@ -6,6 +6,7 @@
 
 #include "input/platform.hpp"
 #include "input/state.hpp"
+#include "models/chain.hpp"
 #include "models/records.hpp"
 #include "text/reader.hpp"
 #include "text/render.hpp"
@@ -31,9 +32,9 @@ struct Surroundings {
 
 // One call of parameter entry; `state.isel` says how much of the dialogue to show
 // (0 first call, 1 new option, 2 recycle). Returns with isel = -1 after a faulty defaults file.
-// effc, effe, effo, fo, wte and wto belong to the driver and are kept by it between calls.
-void lcinput(float& effc, float& effe, float& effo, float& fo, float& wte, float& wto,
-             DesignState& state, models::LcEff1& lceff1, models::MsImp1& msimp1, Dialogue& dialogue,
-             Surroundings& surroundings);
+// On the four-port path it computes the widths and static permittivities of the design and
+// the centre frequency fo; both belong to the driver and are kept by it between calls.
+void lcinput(models::Statics& statics, float& fo, DesignState& state, models::LcEff1& lceff1,
+             models::MsImp1& msimp1, Dialogue& dialogue, Surroundings& surroundings);
 
 }  // namespace cuplo::input

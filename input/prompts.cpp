@@ -4,13 +4,13 @@
 
 #include "cuplo/limits.hpp"
 #include "cuplo/sweep.hpp"
-#include "design/design.hpp"
 #include "input/call.hpp"
 #include "input/verification.hpp"
 #include "models/constants.hpp"
 #include "models/coupled.hpp"
 #include "models/numeric.hpp"
 #include "network/network.hpp"
+#include "ops/operations.hpp"
 
 namespace cuplo::input {
 namespace {
@@ -397,14 +397,21 @@ Call::Step Call::dispatch() {
 
 // Effective widths and static permittivities of the design, for the four-port paths.
 void Call::static_permittivities() {
-  models::lcwta(d_.er, d_.h, d_.sdef, d_.t, d_.wdef, wte_, wto_);
   const VerificationPrints prints(io_.console.stream());
-  models::lcpv(effc_, effe_, effo_, d_.er, d_.h, d_.n, d_.sdef, d_.t, d_.wdef, wte_, wto_, msimp1_,
-               observer(d_, prints));
+  ops::static_permittivities(material(), strips(), statics_, msimp1_, observer(d_, prints));
+}
+
+ops::Material Call::material() const {
+  return {d_.er, d_.h, d_.t};
+}
+
+ops::Strips Call::strips() const {
+  return {d_.n, d_.wdef, d_.sdef};
 }
 
 // The centre frequency of an entered length: the frequency at which the length is a quarter
-// wavelength on the coupler.
+// wavelength on the coupler. A search that does not settle leaves its last trial frequency,
+// which the centre-frequency check then judges as it would any other.
 void Call::entered_length() {
   const float c = models::kLightInchNs;
   for (;;) {
@@ -412,7 +419,7 @@ void Call::entered_length() {
     const float fnorm = 25.4f * d_.h * c / (4.0f * d_.l * std::sqrt(d_.er));
     if (fnorm > kMaxFrequencyThickness && reenter(kLengthMessage, kLengthQuestion)) continue;
     static_permittivities();
-    design::msfsyn(effc_, effe_, effo_, d_.er, fo_, d_.h, d_.l, d_.sdef, wte_, wto_, lceff1_);
+    static_cast<void>(ops::centre_frequency(material(), strips(), statics_, d_.l, fo_, lceff1_));
     io_.console.put(kCentreFrequency, {fo_});
     if (fo_ * d_.h * models::kMmPerInch > kMaxFrequencyThickness &&
         reenter(kCentreMessage, kCentreQuestion)) {
@@ -437,9 +444,7 @@ void Call::frequency_range() {
 void Call::four_port_completion() {
   frequency(kPromptFo, fo_, d_.fdefdef);
   static_permittivities();
-  models::lceff(effc_, effe_, effo_, d_.er, fo_, d_.h, dispersed_modes(d_), d_.sdef, wte_, wto_,
-                lceff1_);
-  d_.l = design::quarter_wave_length(fo_, lceff1_.effcf);
+  d_.l = ops::quarter_wave_length(material(), strips(), statics_, fo_, lceff1_);
   io_.console.put(kCoupledLength, {d_.l});
 }
 

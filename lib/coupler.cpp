@@ -1,27 +1,31 @@
-// The library's calculations: the same model routines, in the same order and the same 32-bit
-// arithmetic, as the console program's operations, so that each value here is the one the
-// console prints.
+// The library's calculations: the coupler's operations (ops/), in the same order and the same
+// 32-bit arithmetic as the console program runs them, so that each value here is the one
+// the console prints.
 #include "cuplo/coupler.hpp"
 
 #include <cmath>
 
-#include "design/design.hpp"
-#include "models/chain.hpp"
-#include "models/constants.hpp"
-#include "models/coupled.hpp"
 #include "models/microstrip.hpp"
-#include "network/network.hpp"
+#include "ops/operations.hpp"
 
 namespace cuplo {
+namespace detail {
+
+// The static analysis of a cross-section: the design, its static values, and the reason it
+// could not be analysed (or nullptr).
+struct AnalysisState {
+  Substrate substrate;
+  CrossSection section;
+  const char* invalid = nullptr;
+  models::Statics statics;
+  std::int32_t iflag = 0;
+};
+
+}  // namespace detail
+
 namespace {
 
-// The scratch records of one calculation.
-struct Records {
-  models::MsImp1 msimp1;
-  models::MsZo1 mszo1;
-  models::LcEff1 lceff1;
-  models::LcDis1 lcdis1;
-};
+using detail::AnalysisState;
 
 bool finite(float x) {
   return std::isfinite(x);
@@ -41,37 +45,146 @@ const char* invalid(const Substrate& sub, const CrossSection& xs) {
   return nullptr;
 }
 
-models::Statics statics(const Analysis::Static& st) {
-  return {st.wte, st.wto, st.zoeap, st.zooap, st.effc, st.effe, st.effo};
+ops::Material material(const Substrate& sub) {
+  return {sub.er, sub.h, sub.t};
 }
 
-// The coupler at f from the static values; false when the odd-mode impedance does not stay
-// below the even-mode one.
-bool disperse(const Substrate& sub, const CrossSection& xs, const Analysis::Static& st, float f,
-              Records& r, models::CouplerValues& out) {
-  std::int32_t iflag = st.iflag;
-  return models::dispersive_chain(statics(st), sub.er, f, sub.h, iflag, models::Modes::both, xs.n,
-                                  xs.s, out, r.lceff1, r.lcdis1, r.msimp1, r.mszo1);
+ops::Strips strips(const CrossSection& xs) {
+  return {xs.n, xs.w, xs.s};
 }
 
-Analysis::Static analyse_static(const Substrate& sub, const CrossSection& xs, Records& r) {
-  Analysis::Static st;
-  models::Statics m;
-  models::CouplerValues c;
-  models::static_chain(sub.er, sub.h, st.iflag, xs.n, xs.s, sub.t, xs.w, m, c, r.msimp1, nullptr);
-  st.wte = m.wte;
-  st.wto = m.wto;
-  st.zoeap = m.zoeap;
-  st.zooap = m.zooap;
-  st.effc = m.effc;
-  st.effe = m.effe;
-  st.effo = m.effo;
-  return st;
+DesignPoint point_of(const Substrate& sub, const CrossSection& xs, float f) {
+  DesignPoint p;
+  p.f = f;
+  p.h = sub.h;
+  p.er = sub.er;
+  p.w = xs.w;
+  p.s = xs.s;
+  p.t = sub.t;
+  return p;
+}
+
+// The static models on a valid design, into a state that lives on the caller's stack.
+void analyse(AnalysisState& a) {
+  a.invalid = invalid(a.substrate, a.section);
+  if (a.invalid != nullptr) return;
+  ops::Records r;
+  models::CouplerValues unused;
+  a.iflag =
+      ops::static_analysis(material(a.substrate), strips(a.section), a.statics, unused, r, nullptr);
+}
+
+// A failed result of the analysis at the design point p: the invalid input, or nothing.
+template <class T>
+Result<T> invalid_result(const AnalysisState& a, const DesignPoint& p) {
+  return Result<T>::failed(Failure::invalid_input, a.invalid, limits_left(p), p);
+}
+
+// The coupler at f from the static values, both modes dispersed; false when the odd-mode
+// impedance does not stay below the even-mode one.
+bool disperse(const AnalysisState& a, float f, ops::Records& r, models::CouplerValues& out) {
+  std::int32_t iflag = a.iflag;
+  return ops::dispersive_analysis(material(a.substrate), strips(a.section), a.statics, f,
+                                  models::Modes::both, iflag, out, r);
+}
+
+Result<Impedances> impedances_of(const AnalysisState& a, float f) noexcept {
+  const DesignPoint p = point_of(a.substrate, a.section, f);
+  if (a.invalid != nullptr) return invalid_result<Impedances>(a, p);
+  ops::Records r;
+  models::CouplerValues d;
+  if (!disperse(a, f, r, d))
+    return Result<Impedances>::failed(Failure::no_solution, nullptr, limits_left(p), p);
+  return {{d.zo, d.zoe, d.zoo, d.ko, r.lceff1.effef, r.lceff1.effof}, limits_left(p), p};
+}
+
+Result<DispersionPoint> dispersion_of(const AnalysisState& a, float f) noexcept {
+  const DesignPoint p = point_of(a.substrate, a.section, f);
+  if (a.invalid != nullptr) return invalid_result<DispersionPoint>(a, p);
+  ops::Records r;
+  models::CouplerValues d;
+  if (!disperse(a, f, r, d)) {
+    return Result<DispersionPoint>::failed(Failure::no_solution, nullptr, limits_left(p), p);
+  }
+  const models::LcEff1& e = r.lceff1;
+  return {{f, e.effef, e.effof, e.effcf, d.zoe, d.zoo, d.zo}, limits_left(p), p};
+}
+
+Result<FourPort> four_port_of(const AnalysisState& a, float length, float f,
+                              const Terminations& term) noexcept {
+  const DesignPoint p = point_of(a.substrate, a.section, f);
+  const Limits limits = limits_left(p);
+  if (a.invalid != nullptr) return invalid_result<FourPort>(a, p);
+  const auto refuse = [&](const char* why) {
+    return Result<FourPort>::failed(Failure::invalid_input, why, limits, p);
+  };
+  if (!finite(length) || length <= 0.0f) return refuse("l: length not positive");
+  if (!finite(term.rs) || term.rs <= 0.0f || !finite(term.rl) || term.rl <= 0.0f) {
+    return refuse("terminations: resistances not positive");
+  }
+  if (!finite(f) || f < 0.0f) return refuse("f: frequency negative");
+  ops::Records r;
+  models::CouplerValues d;
+  if (!disperse(a, f, r, d))
+    return Result<FourPort>::failed(Failure::no_solution, nullptr, limits, p);
+  const Substrate& sub = a.substrate;
+  const ops::Losses losses{network::resistivity_ohm_inch(sub.resistivity),
+                           network::roughness_inch(sub.roughness), sub.loss_tangent};
+  network::LcFa1 fa;
+  ops::four_port(material(sub), strips(a.section), losses, length, f, term.rs, term.rl, d.zoe,
+                 d.zoo, r, fa, nullptr);
+  FourPort out;
+  out.f = f;
+  for (std::size_t i = 0; i < 4; ++i) {
+    out.wave[i] = {fa.wave[0][i], fa.wave[1][i]};
+    out.mag_db[i] = fa.mag[i];
+    out.ang_deg[i] = fa.ang[i];
+  }
+  out.vswr = fa.vswr;
+  out.phase_difference = fa.phi;
+  out.quadrature_error = fa.err;
+  out.dissipative_loss_db = fa.atot;
+  out.total_loss_db = fa.loss;
+  return {out, limits, p};
+}
+
+Result<float> quarter_wave_length_of(const AnalysisState& a, float f) noexcept {
+  const DesignPoint p = point_of(a.substrate, a.section, f);
+  if (a.invalid != nullptr) return invalid_result<float>(a, p);
+  if (!finite(f) || f <= 0.0f) {
+    return Result<float>::failed(Failure::invalid_input, "f: frequency not positive",
+                                 limits_left(p), p);
+  }
+  models::LcEff1 lceff1;
+  return {ops::quarter_wave_length(material(a.substrate), strips(a.section), a.statics, f, lceff1),
+          limits_left(p), p};
+}
+
+Result<float> centre_frequency_of(const AnalysisState& a, float length) noexcept {
+  if (a.invalid != nullptr) return Result<float>::failed(Failure::invalid_input, a.invalid);
+  if (!finite(length) || length <= 0.0f) {
+    return Result<float>::failed(Failure::invalid_input, "l: length not positive");
+  }
+  models::LcEff1 lceff1;
+  float f = 0.0f;
+  const bool found =
+      ops::centre_frequency(material(a.substrate), strips(a.section), a.statics, length, f, lceff1);
+  const DesignPoint p = point_of(a.substrate, a.section, f);
+  if (!found) return Result<float>::failed(Failure::search_bound, nullptr, limits_left(p), p);
+  return {f, limits_left(p), p};
+}
+
+AnalysisState state_of(const Substrate& sub, const CrossSection& xs) {
+  AnalysisState a;
+  a.substrate = sub;
+  a.section = xs;
+  analyse(a);
+  return a;
 }
 
 }  // namespace
 
-const char* describe(Failure failure) {
+const char* describe(Failure failure) noexcept {
   switch (failure) {
     case Failure::none:
       return "no failure";
@@ -85,147 +198,55 @@ const char* describe(Failure failure) {
   return "unknown failure";
 }
 
-DesignPoint design_point(const Substrate& sub, const CrossSection& xs, float f) {
-  DesignPoint p;
-  p.f = f;
-  p.h = sub.h;
-  p.er = sub.er;
-  p.w = xs.w;
-  p.s = xs.s;
-  p.t = sub.t;
-  return p;
-}
-
-const char* version() {
+const char* version() noexcept {
   return CUPLO_VERSION;
 }
 
 Analysis::Analysis(const Substrate& substrate, const CrossSection& section)
-    : substrate_(substrate), section_(section) {
-  if (invalid(substrate, section) != nullptr) {
-    invalid_ = Failure::invalid_input;
-    return;
-  }
-  Records r;
-  static_ = analyse_static(substrate, section, r);
+    : state_(std::make_shared<const AnalysisState>(state_of(substrate, section))) {}
+
+const Substrate& Analysis::substrate() const noexcept {
+  return state_->substrate;
 }
 
-Result<Impedances> Analysis::impedances(float f) const {
-  const Limits limits = limits_left(design_point(substrate_, section_, f));
-  if (invalid_ != Failure::none) {
-    return Result<Impedances>::failed(invalid_, limits, invalid(substrate_, section_));
-  }
-  Records r;
-  models::CouplerValues d;
-  if (!disperse(substrate_, section_, static_, f, r, d)) {
-    return Result<Impedances>::failed(Failure::no_solution, limits);
-  }
-  return Result<Impedances>({d.zo, d.zoe, d.zoo, d.ko, r.lceff1.effef, r.lceff1.effof}, limits);
+const CrossSection& Analysis::section() const noexcept {
+  return state_->section;
 }
 
-Result<DispersionPoint> Analysis::dispersion(float f) const {
-  const Limits limits = limits_left(design_point(substrate_, section_, f));
-  if (invalid_ != Failure::none) {
-    return Result<DispersionPoint>::failed(invalid_, limits, invalid(substrate_, section_));
-  }
-  Records r;
-  models::CouplerValues d;
-  if (!disperse(substrate_, section_, static_, f, r, d)) {
-    return Result<DispersionPoint>::failed(Failure::no_solution, limits);
-  }
-  return Result<DispersionPoint>(
-      {f, r.lceff1.effef, r.lceff1.effof, r.lceff1.effcf, d.zoe, d.zoo, d.zo}, limits);
+Result<Impedances> Analysis::impedances(float f) const noexcept {
+  return impedances_of(*state_, f);
 }
 
-Result<FourPort> Analysis::four_port(float length, float f, const Terminations& term) const {
-  const Limits limits = limits_left(design_point(substrate_, section_, f));
-  if (invalid_ != Failure::none) {
-    return Result<FourPort>::failed(invalid_, limits, invalid(substrate_, section_));
-  }
-  if (!finite(length) || length <= 0.0f) {
-    return Result<FourPort>::failed(Failure::invalid_input, limits, "l: length not positive");
-  }
-  if (!finite(term.rs) || term.rs <= 0.0f || !finite(term.rl) || term.rl <= 0.0f) {
-    return Result<FourPort>::failed(Failure::invalid_input, limits,
-                                    "terminations: resistances not positive");
-  }
-  if (!finite(f) || f < 0.0f) {
-    return Result<FourPort>::failed(Failure::invalid_input, limits, "f: frequency negative");
-  }
-  Records r;
-  models::CouplerValues d;
-  if (!disperse(substrate_, section_, static_, f, r, d)) {
-    return Result<FourPort>::failed(Failure::no_solution, limits);
-  }
-  const Substrate& sub = substrate_;
-  const float res = network::resistivity_ohm_inch(sub.resistivity);
-  const float sr = network::roughness_inch(sub.roughness);
-  float ate = 0.0f;
-  float ato = 0.0f;
-  network::lclos(ate, ato, sub.er, f, sub.h, section_.n, res, section_.s, sr, sub.t,
-                 sub.loss_tangent, section_.w, d.zoe, d.zoo, r.lceff1, r.msimp1, nullptr);
-  network::LcFa1 fa;
-  fa.f = f;
-  network::lcfa(ate, ato, r.lceff1.effef, r.lceff1.effof, length, term.rl, term.rs, d.zoe, d.zoo,
-                fa);
-  FourPort out;
-  out.f = f;
-  for (std::size_t p = 0; p < 4; ++p) {
-    out.wave[p] = {fa.wave[0][p], fa.wave[1][p]};
-    out.mag_db[p] = fa.mag[p];
-    out.ang_deg[p] = fa.ang[p];
-  }
-  out.vswr = fa.vswr;
-  out.phase_difference = fa.phi;
-  out.quadrature_error = fa.err;
-  out.dissipative_loss_db = fa.atot;
-  out.total_loss_db = fa.loss;
-  return Result<FourPort>(out, limits);
+Result<DispersionPoint> Analysis::dispersion(float f) const noexcept {
+  return dispersion_of(*state_, f);
 }
 
-Result<float> Analysis::quarter_wave_length(float f) const {
-  const Limits limits = limits_left(design_point(substrate_, section_, f));
-  if (invalid_ != Failure::none) {
-    return Result<float>::failed(invalid_, limits, invalid(substrate_, section_));
-  }
-  if (!finite(f) || f <= 0.0f) {
-    return Result<float>::failed(Failure::invalid_input, limits, "f: frequency not positive");
-  }
-  models::LcEff1 lceff1;
-  models::lceff(static_.effc, static_.effe, static_.effo, substrate_.er, f, substrate_.h,
-                models::Modes::both, section_.s, static_.wte, static_.wto, lceff1);
-  return Result<float>(design::quarter_wave_length(f, lceff1.effcf), limits);
+Result<FourPort> Analysis::four_port(float length, float f,
+                                     const Terminations& terminations) const noexcept {
+  return four_port_of(*state_, length, f, terminations);
 }
 
-Result<float> Analysis::centre_frequency(float length) const {
-  if (invalid_ != Failure::none) {
-    return Result<float>::failed(invalid_, {}, invalid(substrate_, section_));
-  }
-  if (!finite(length) || length <= 0.0f) {
-    return Result<float>::failed(Failure::invalid_input, {}, "l: length not positive");
-  }
-  models::LcEff1 lceff1;
-  float f = 0.0f;
-  const bool found =
-      design::msfsyn(static_.effc, static_.effe, static_.effo, substrate_.er, f, substrate_.h,
-                     length, section_.s, static_.wte, static_.wto, lceff1);
-  const Limits limits = limits_left(design_point(substrate_, section_, f));
-  if (!found) return Result<float>::failed(Failure::search_bound, limits);
-  return Result<float>(f, limits);
+Result<float> Analysis::quarter_wave_length(float f) const noexcept {
+  return quarter_wave_length_of(*state_, f);
 }
 
-Result<Impedances> impedance(const Substrate& substrate, const CrossSection& section, float f) {
-  return Analysis(substrate, section).impedances(f);
+Result<float> Analysis::centre_frequency(float length) const noexcept {
+  return centre_frequency_of(*state_, length);
+}
+
+Result<Impedances> impedance(const Substrate& substrate, const CrossSection& section,
+                             float f) noexcept {
+  return impedances_of(state_of(substrate, section), f);
 }
 
 Result<DispersionPoint> dispersion(const Substrate& substrate, const CrossSection& section,
-                                   float f) {
-  return Analysis(substrate, section).dispersion(f);
+                                   float f) noexcept {
+  return dispersion_of(state_of(substrate, section), f);
 }
 
 Result<FourPort> four_port(const Substrate& substrate, const Coupler& coupler, float f,
-                           const Terminations& terminations) {
-  return Analysis(substrate, coupler.section).four_port(coupler.length, f, terminations);
+                           const Terminations& terminations) noexcept {
+  return four_port_of(state_of(substrate, coupler.section), coupler.length, f, terminations);
 }
 
 namespace {
@@ -241,6 +262,14 @@ const char* invalid_target(const Target& target) {
   if (!finite(target.zoe) || target.zoe <= 0.0f) return "zoe: impedance not positive";
   if (!finite(target.zoo) || target.zoo <= 0.0f) return "zoo: impedance not positive";
   if (!(target.zoe > target.zoo)) return "zoe: not above zoo";
+  return nullptr;
+}
+
+const char* invalid_synthesis(const Substrate& sub, std::int32_t n, const Target& target, float f) {
+  const CrossSection probe{n, 1.0f, 1.0f};
+  if (const char* why = invalid(sub, probe)) return why;
+  if (const char* why = invalid_target(target)) return why;
+  if (!finite(f) || f < 0.0f) return "f: frequency negative";
   return nullptr;
 }
 
@@ -260,141 +289,122 @@ models::CouplerValues aim(const Target& target) {
   return a;
 }
 
-// The synthesized cross-section judged against the limits, then analysed again (static at
-// f = 0) as its check; a failed search or check is the result.
+// The synthesized cross-section judged against the limits with the target's impedance and
+// coupling, then analysed again (static at f = 0) as its check. A failed search has no
+// dimensions: only the limits that the target and the substrate decide are judged.
 Result<Synthesis> checked(const Substrate& sub, Synthesis out, const models::CouplerValues& a,
                           std::int32_t iflag) {
-  DesignPoint p = design_point(sub, out.section, out.f);
+  DesignPoint p = point_of(sub, out.section, out.f);
   p.synthesis = true;
   p.coupling_db = a.ko;
   p.zo = a.zo;
-  const Limits limits = limits_left(p);
-  if (iflag != 0) return Result<Synthesis>::failed(Failure::search_bound, limits);
-  const Result<Impedances> again = Analysis(sub, out.section).impedances(out.f);
-  if (!again) return Result<Synthesis>::failed(again.failure(), limits);
-  out.check = again.value();
-  return Result<Synthesis>(out, limits);
+  Limits limits = limits_left(p);
+  if (iflag != 0) {
+    Limits known;
+    for (const Limit l : {Limit::frequency_thickness, Limit::permittivity, Limit::coupling,
+                          Limit::impedance, Limit::synthesis_coupling}) {
+      if (limits.contains(l)) known.add(l);
+    }
+    return Result<Synthesis>::failed(Failure::search_bound, nullptr, known, p);
+  }
+  const Result<Impedances> again = impedances_of(state_of(sub, out.section), out.f);
+  if (!again) return Result<Synthesis>::failed(again.failure(), nullptr, limits, p);
+  out.check = *again;
+  return {out, limits, p};
 }
 
-const char* invalid_substrate(const Substrate& sub, std::int32_t n) {
-  CrossSection probe{n, 1.0f, 1.0f};
-  return invalid(sub, probe);
+Synthesis aimed(const models::CouplerValues& a, std::int32_t n, float f) {
+  Synthesis out;
+  out.section.n = n;
+  out.f = f;
+  out.zo = a.zo;
+  out.zoe = a.zoe;
+  out.zoo = a.zoo;
+  out.coupling_db = a.ko;
+  return out;
 }
 
 }  // namespace
 
-Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target) {
-  if (const char* why = invalid_substrate(sub, n)) {
-    return Result<Synthesis>::failed(Failure::invalid_input, {}, why);
-  }
-  if (const char* why = invalid_target(target)) {
-    return Result<Synthesis>::failed(Failure::invalid_input, {}, why);
+Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target) noexcept {
+  if (const char* why = invalid_synthesis(sub, n, target, 0.0f)) {
+    return Result<Synthesis>::failed(Failure::invalid_input, why);
   }
   const models::CouplerValues a = aim(target);
-  Records r;
-  Synthesis out;
-  out.zo = a.zo;
-  out.zoe = a.zoe;
-  out.zoo = a.zoo;
-  out.coupling_db = a.ko;
-  float zoeap = 0.0f;
-  float zooap = 0.0f;
-  models::lczoezoo(a.cc, n, a.zo, zoeap, zooap);
-  std::int32_t iflag = 0;
-  float s = 0.0f;
-  float wte = 0.0f;
-  float wto = 0.0f;
-  design::lcws(sub.er, sub.h, iflag, n, s, sub.t, wte, wto, zoeap, zooap);
-  float w = 0.0f;
-  if (iflag == 0) {
-    const bool found = models::lcwts(sub.er, sub.h, s, sub.t, w, wte);
-    float effc = 0.0f;
-    models::lcpv(effc, out.eeff_even, out.eeff_odd, sub.er, sub.h, n, s, sub.t, w, wte, wto,
-                 r.msimp1, nullptr);
-    if (!found) iflag = 1;
-  }
-  out.section = {n, w, s};
+  Synthesis out = aimed(a, n, 0.0f);
+  models::Statics st;
+  models::MsImp1 msimp1;
+  const std::int32_t iflag = ops::static_synthesis(material(sub), n, a.zo, a.cc, out.section.w,
+                                                   out.section.s, st, msimp1, nullptr);
+  out.eeff_even = st.effe;
+  out.eeff_odd = st.effo;
   return checked(sub, out, a, iflag);
 }
 
-Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target, float f) {
-  if (const char* why = invalid_substrate(sub, n)) {
-    return Result<Synthesis>::failed(Failure::invalid_input, {}, why);
-  }
-  if (const char* why = invalid_target(target)) {
-    return Result<Synthesis>::failed(Failure::invalid_input, {}, why);
-  }
-  if (!finite(f) || f < 0.0f) {
-    return Result<Synthesis>::failed(Failure::invalid_input, {}, "f: frequency negative");
+Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target,
+                             float f) noexcept {
+  if (const char* why = invalid_synthesis(sub, n, target, f)) {
+    return Result<Synthesis>::failed(Failure::invalid_input, why);
   }
   const models::CouplerValues a = aim(target);
-  Records r;
-  Synthesis out;
-  out.f = f;
+  Synthesis out = aimed(a, n, f);
+  ops::Records r;
   float cc = a.cc;
-  out.zo = a.zo;
-  out.zoe = a.zoe;
-  out.zoo = a.zoo;
-  out.coupling_db = a.ko;
   std::int32_t iflag = 0;
-  float s = 0.0f;
-  float w = 0.0f;
   float wte = 0.0f;
-  design::lcsyn(cc, sub.er, f, sub.h, iflag, n, s, sub.t, w, wte, out.zo, out.zoe, out.zoo,
-                r.lceff1, r.lcdis1, r.msimp1, r.mszo1, nullptr);
-  out.section = {n, w, s};
+  design::lcsyn(cc, sub.er, f, sub.h, iflag, n, out.section.s, sub.t, out.section.w, wte, out.zo,
+                out.zoe, out.zoo, r.lceff1, r.lcdis1, r.msimp1, r.mszo1, nullptr);
   out.eeff_even = r.lceff1.effef;
   out.eeff_odd = r.lceff1.effof;
   return checked(sub, out, a, iflag);
 }
 
-Result<Sensitivity> sensitivity(const Substrate& sub, const CrossSection& xs, float f, Mode mode) {
-  const Limits limits = limits_left(design_point(sub, xs, f));
+Result<Sensitivity> sensitivity(const Substrate& sub, const CrossSection& xs, float f,
+                                Mode mode) noexcept {
+  const DesignPoint p = point_of(sub, xs, f);
+  const Limits limits = limits_left(p);
   if (const char* why = invalid(sub, xs)) {
-    return Result<Sensitivity>::failed(Failure::invalid_input, limits, why);
+    return Result<Sensitivity>::failed(Failure::invalid_input, why, limits, p);
   }
   if (!finite(f) || f < 0.0f) {
-    return Result<Sensitivity>::failed(Failure::invalid_input, limits, "f: frequency negative");
+    return Result<Sensitivity>::failed(Failure::invalid_input, "f: frequency negative", limits, p);
   }
-  Records r;
+  ops::Records r;
   Sensitivity out;
   out.f = f;
-  // One evaluation of every sensitivity, with one mode dispersed.
-  auto pass = [&](models::Modes modes, float& zoe, float& zoo) {
-    design::LcSen1 e;
-    design::LcSen2 o;
-    std::int32_t iflag = 0;
-    design::lcsen(sub.er, f, sub.h, iflag, modes, xs.n, xs.s, sub.t, xs.w, zoe, zoo, e, o, r.lceff1,
-                  r.lcdis1, r.msimp1, r.mszo1, nullptr);
-    if (modes == models::Modes::odd_only || mode != Mode::both) {
-      out.zoo_to = {o.szooer, o.szooh, o.szoos, o.szoow, o.szoot};
+  // One evaluation of every sensitivity with one mode dispersed; both modes take one pass
+  // each, the even-mode values from the even pass and the odd-mode values from the odd one.
+  const auto pass = [&](models::Modes modes, bool even, bool odd) {
+    ops::Sensitivity s;
+    ops::sensitivity(material(sub), strips(xs), f, modes, s, r, nullptr);
+    if (even) {
+      out.zoe = s.zoef;
+      out.zoe_to = {s.even.szoeer, s.even.szoeh, s.even.szoes, s.even.szoew, s.even.szoet};
     }
-    if (modes == models::Modes::even_only || mode != Mode::both) {
-      out.zoe_to = {e.szoeer, e.szoeh, e.szoes, e.szoew, e.szoet};
+    if (odd) {
+      out.zoo = s.zoof;
+      out.zoo_to = {s.odd.szooer, s.odd.szooh, s.odd.szoos, s.odd.szoow, s.odd.szoot};
     }
-    return iflag == 0;
+    return s.iflag == 0;
   };
-  float unused = 0.0f;
   bool ok = true;
   if (mode == Mode::odd) {
-    ok = pass(models::Modes::odd_only, out.zoe, out.zoo);
+    ok = pass(models::Modes::odd_only, true, true);
   } else if (mode == Mode::even) {
-    ok = pass(models::Modes::even_only, out.zoe, out.zoo);
+    ok = pass(models::Modes::even_only, true, true);
   } else {
-    ok = pass(models::Modes::even_only, out.zoe, unused) &&
-         pass(models::Modes::odd_only, unused, out.zoo);
+    ok = pass(models::Modes::even_only, true, false) && pass(models::Modes::odd_only, false, true);
   }
-  if (!ok) return Result<Sensitivity>::failed(Failure::no_solution, limits);
-  return Result<Sensitivity>(out, limits);
+  if (!ok) return Result<Sensitivity>::failed(Failure::no_solution, nullptr, limits, p);
+  return {out, limits, p};
 }
 
-Result<float> microstrip_width(const Substrate& sub, float z) {
-  CrossSection probe{4, 1.0f, 1.0f};
-  if (const char* why = invalid(sub, probe)) {
-    return Result<float>::failed(Failure::invalid_input, {}, why);
+Result<float> microstrip_width(const Substrate& sub, float z) noexcept {
+  if (const char* why = invalid(sub, CrossSection{4, 1.0f, 1.0f})) {
+    return Result<float>::failed(Failure::invalid_input, why);
   }
   if (!finite(z) || z <= 0.0f) {
-    return Result<float>::failed(Failure::invalid_input, {}, "z: impedance not positive");
+    return Result<float>::failed(Failure::invalid_input, "z: impedance not positive");
   }
   // The impedance falls as the strip widens: bisection on the width, bounded at 200 halvings,
   // between 1/1000 and 30 substrate heights; the narrow end is kept at the strip thickness or
@@ -418,10 +428,13 @@ Result<float> microstrip_width(const Substrate& sub, float z) {
     }
   }
   const float w = 0.5f * (lo + hi);
+  // A single strip is judged by its width and the substrate only.
+  DesignPoint p = point_of(sub, CrossSection{1, w, 0.0f}, 0.0f);
   Limits limits;
-  if (!passes(Limit::width_ratio, w / sub.h)) limits.add(Limit::width_ratio);
-  if (!passes(Limit::permittivity, sub.er)) limits.add(Limit::permittivity);
-  return Result<float>(w, limits);
+  for (const Limit l : {Limit::width_ratio, Limit::permittivity}) {
+    if (!passes(l, quantity(l, p))) limits.add(l);
+  }
+  return {w, limits, p};
 }
 
 }  // namespace cuplo

@@ -64,33 +64,24 @@ void lcfa(float ate, float ato, float effe, float effo, float l, float rl, float
     a[i][3] = (tauoe[i] + tauoo[i]) * 0.5f;
   }
 
-  // An absent wave gets a floor instead of minus infinity dB: the widest negative number
-  // that the narrowest report column of that port can show.
-  constexpr std::array<float, 4> kMagFloor{-999.9f, -999.999f, -999.9f, -99.999f};
   const float degrees = 180.0f / kPi;
   std::array<float, 4> port{};
   for (std::size_t i = 0; i < 4; ++i) {
     port[i] = std::sqrt(a[0][i] * a[0][i] + a[1][i] * a[1][i]);
     lcfa1.ang[i] = atn2(a[0][i], a[1][i]) * degrees;
-    if (port[i] != 0.0f) {
-      lcfa1.mag[i] = 20.0f * std::log10(port[i]);
-    } else {
-      lcfa1.mag[i] = kMagFloor[i];
-    }
+    // An absent wave is minus infinity dB; the reports show a floor in its place.
+    lcfa1.mag[i] = 20.0f * std::log10(port[i]);
   }
 
   lcfa1.phi = detail::quadrature_phase(lcfa1.ang[1], lcfa1.ang[3]);
   lcfa1.err = lcfa1.phi - 90.0f;
 
-  // Powers of zero give minus infinity dB and a fully reflected input an infinite VSWR; both
-  // fall beyond the limits below and take the limit.
+  // Powers of zero give minus infinity dB and a fully reflected input an infinite VSWR; the
+  // reports show their limits in their place.
   const float temp = port[1] * port[1] + port[3] * port[3];
   lcfa1.atot = 10.0f * std::log10(port[0] * port[0] + port[2] * port[2] + temp);
-  if (lcfa1.atot < -99.9999f) lcfa1.atot = -99.9999f;
   lcfa1.loss = 10.0f * std::log10(temp);
-  if (lcfa1.loss < -99.9999f) lcfa1.loss = -99.9999f;
   lcfa1.vswr = (port[0] + 1.0f) / (1.0f - port[0]);
-  if (lcfa1.vswr > 99.999f) lcfa1.vswr = 99.999f;
 }
 
 }  // namespace cuplo::network

@@ -15,6 +15,7 @@
 #include <array>
 #include <complex>
 #include <cstdint>
+#include <memory>
 
 #include "cuplo/limits.hpp"
 #include "cuplo/result.hpp"
@@ -131,82 +132,71 @@ struct Terminations {
 struct FourPort {
   float f = 0.0f;                             // GHz
   std::array<std::complex<float>, 4> wave{};  // wave at ports 1 to 4
-  std::array<float, 4> mag_db{};              // amplitude, dB (a floor for a zero wave)
+  std::array<float, 4> mag_db{};              // amplitude, dB (-inf for a zero wave)
   std::array<float, 4> ang_deg{};             // phase, degrees
-  float vswr = 0.0f;                          // input VSWR, capped at 99.999
+  float vswr = 0.0f;                          // input VSWR (+inf for a total reflection)
   float phase_difference = 0.0f;              // ports 2 and 4, 0 to 180 degrees
   float quadrature_error = 0.0f;              // phase_difference - 90, degrees
   float dissipative_loss_db = 0.0f;           // power leaving all four ports, dB
   float total_loss_db = 0.0f;                 // power leaving ports 2 and 4, dB
 };
 
+namespace detail {
+struct AnalysisState;
+}  // namespace detail
+
 // The static analysis of a cross-section on a substrate, made once and then evaluated at any
-// frequency: sweeps over frequency do not repeat the static models.
+// frequency: sweeps over frequency do not repeat the static models. Copies share the analysis.
 class Analysis {
  public:
   Analysis(const Substrate& substrate, const CrossSection& section);
 
-  const Substrate& substrate() const { return substrate_; }
-  const CrossSection& section() const { return section_; }
+  const Substrate& substrate() const noexcept;
+  const CrossSection& section() const noexcept;
 
   // Impedances, coupling and effective permittivities at f (static at f = 0).
-  Result<Impedances> impedances(float f) const;
+  Result<Impedances> impedances(float f) const noexcept;
   // Effective permittivities and impedances at f.
-  Result<DispersionPoint> dispersion(float f) const;
+  Result<DispersionPoint> dispersion(float f) const noexcept;
   // Four-port response of a coupler of this cross-section and the given length at f, with
   // conductor and dielectric losses from the substrate.
-  Result<FourPort> four_port(float length, float f, const Terminations& terminations) const;
+  Result<FourPort> four_port(float length, float f,
+                             const Terminations& terminations) const noexcept;
   // The length that is a quarter wavelength at f on the coupler's dispersive permittivity.
-  Result<float> quarter_wave_length(float f) const;
+  Result<float> quarter_wave_length(float f) const noexcept;
   // The centre frequency of a coupler of this length: where it is a quarter wavelength.
-  Result<float> centre_frequency(float length) const;
-
-  // Internal: the static values of the cross-section.
-  struct Static {
-    float wte = 0.0f;  // thickness-corrected even- and odd-mode widths, inches
-    float wto = 0.0f;
-    float zoeap = 0.0f;  // even- and odd-mode impedances of one adjacent pair, ohms
-    float zooap = 0.0f;
-    float effc = 0.0f;  // static effective permittivities: coupler, even, odd
-    float effe = 0.0f;
-    float effo = 0.0f;
-    std::int32_t iflag = 0;
-  };
+  Result<float> centre_frequency(float length) const noexcept;
 
  private:
-  Substrate substrate_;
-  CrossSection section_;
-  Static static_;
-  Failure invalid_ = Failure::none;
+  std::shared_ptr<const detail::AnalysisState> state_;
 };
 
 // One-call forms of the analyses.
-Result<Impedances> impedance(const Substrate& substrate, const CrossSection& section, float f);
+Result<Impedances> impedance(const Substrate& substrate, const CrossSection& section,
+                             float f) noexcept;
 Result<DispersionPoint> dispersion(const Substrate& substrate, const CrossSection& section,
-                                   float f);
+                                   float f) noexcept;
 Result<FourPort> four_port(const Substrate& substrate, const Coupler& coupler, float f,
-                           const Terminations& terminations = {});
+                           const Terminations& terminations = {}) noexcept;
 
 // Strip width and spacing for a wanted impedance and coupling of an n-strip coupler, from
-// static impedances.
-Result<Synthesis> synthesize(const Substrate& substrate, std::int32_t n, const Target& target);
+// static impedances. A failed synthesis carries the limits that the target and the substrate
+// decide (its dimensions are not there to judge).
+Result<Synthesis> synthesize(const Substrate& substrate, std::int32_t n,
+                             const Target& target) noexcept;
 // The same from the dispersive impedances at f.
 Result<Synthesis> synthesize(const Substrate& substrate, std::int32_t n, const Target& target,
-                             float f);
+                             float f) noexcept;
 
 // Sensitivities of the dispersive impedances at f.
 Result<Sensitivity> sensitivity(const Substrate& substrate, const CrossSection& section, float f,
-                                Mode mode);
+                                Mode mode) noexcept;
 
 // Width of a single microstrip of impedance z on the substrate (static model, strip
 // thickness t), found by a bounded search.
-Result<float> microstrip_width(const Substrate& substrate, float z);
-
-// The design point that the accuracy limits judge for an analysis of the cross-section at f
-// (describe() words a limit's warning from it).
-DesignPoint design_point(const Substrate& substrate, const CrossSection& section, float f);
+Result<float> microstrip_width(const Substrate& substrate, float z) noexcept;
 
 // The library's version, "major.minor".
-const char* version();
+[[nodiscard]] const char* version() noexcept;
 
 }  // namespace cuplo

@@ -1,9 +1,14 @@
 // Failure as a value: every calculation of the library returns a Result, which holds either
 // the values or the reason why there are none, and the accuracy limits of the models that
-// the design left.
+// the design left, with the design point they were judged at (to word the warnings).
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "cuplo/limits.hpp"
 
@@ -17,37 +22,71 @@ enum class Failure : std::uint8_t {
 };
 
 // One line saying what went wrong, e.g. "no physical solution: ...".
-const char* describe(Failure failure);
+const char* describe(Failure failure) noexcept;
+
+namespace detail {
+
+// Reading the value of a failed result is a fault of the calling program, not of its input:
+// it ends the program at once, saying so, rather than hand out values that are not there.
+[[noreturn]] inline void bad_result_access(Failure failure) noexcept {
+  std::fputs("cuplo: the value of a failed result was read (", stderr);
+  std::fputs(describe(failure), stderr);
+  std::fputs(")\n", stderr);
+  std::abort();
+}
+
+}  // namespace detail
 
 template <class T>
-class Result {
+class [[nodiscard]] Result {
  public:
-  Result(const T& value, Limits limits = {}) : value_(value), limits_(limits) {}
+  // The values, with the limits that the design point left.
+  Result(T value, Limits limits = {},
+         const DesignPoint& point = {}) noexcept(std::is_nothrow_move_constructible_v<T>)
+      : value_(std::move(value)), limits_(limits), point_(point) {}
 
-  static Result failed(Failure failure, Limits limits = {}, const char* detail = nullptr) {
-    Result r(T{}, limits);
+  // No values: why, what in the input was wrong (a static text, or nullptr), and the limits
+  // that could be judged without them.
+  [[nodiscard]] static Result failed(
+      Failure failure, const char* detail = nullptr, Limits limits = {},
+      const DesignPoint& point = {}) noexcept(std::is_nothrow_default_constructible_v<T>) {
+    Result r(T{}, limits, point);
     r.failure_ = failure;
     r.detail_ = detail;
     return r;
   }
 
-  bool ok() const { return failure_ == Failure::none; }
-  explicit operator bool() const { return ok(); }
+  bool ok() const noexcept { return failure_ == Failure::none; }
+  explicit operator bool() const noexcept { return ok(); }
 
-  // The values; meaningful only when ok().
-  const T& value() const { return value_; }
-  const T& operator*() const { return value_; }
-  const T* operator->() const { return &value_; }
+  // The values; reading them from a failed result ends the program.
+  const T& value() const noexcept {
+    if (!ok()) detail::bad_result_access(failure_);
+    return value_;
+  }
+  const T& operator*() const noexcept { return value(); }
+  const T* operator->() const noexcept { return &value(); }
+  T value_or(T fallback) const { return ok() ? value_ : std::move(fallback); }
 
-  Failure failure() const { return failure_; }
+  Failure failure() const noexcept { return failure_; }
   // What was wrong with the input (invalid_input), or nullptr.
-  const char* detail() const { return detail_; }
-  // The accuracy limits of the models that the design left.
-  Limits limits() const { return limits_; }
+  const char* detail() const noexcept { return detail_; }
+  // The accuracy limits of the models that the design left, and where they were judged.
+  Limits limits() const noexcept { return limits_; }
+  const DesignPoint& point() const noexcept { return point_; }
+  // One line for each limit left, in table order: "W/H = 4 is above 3, ...".
+  std::vector<std::string> warnings() const {
+    std::vector<std::string> lines;
+    for (const LimitSpec& row : kLimitTable) {
+      if (limits_.contains(row.limit)) lines.push_back(describe(row.limit, point_));
+    }
+    return lines;
+  }
 
  private:
   T value_;
   Limits limits_;
+  DesignPoint point_;
   Failure failure_ = Failure::none;
   const char* detail_ = nullptr;
 };

@@ -47,17 +47,16 @@ Printed diagnose(const Values& v, bool storing = true) {
   d.ifunc = v.ifunc;
   d.iop = v.iop;
   d.i = 17;
-  session.lcfa1.f = v.f;
   work.w = v.w;
   work.s = v.s;
-  work.ko = v.ko;
-  work.zo = v.zo;
+  work.coupler.ko = v.ko;
+  work.coupler.zo = v.zo;
   std::ostringstream console_text;
   std::ostringstream storage_text;
   text::Writer console(console_text, "console");
   text::Writer storage(storage_text, "storage");
   Output out(console, storing ? &storage : nullptr);
-  diagnostics(session, work, out);
+  diagnostics(session, work, out, v.f);
   return {console_text.str(), storage_text.str(), d.i};
 }
 
