@@ -7,7 +7,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "input/defaults.hpp"
+#include "cuplo/defaults.hpp"
 
 namespace cuplo::calc {
 namespace {
@@ -36,42 +36,43 @@ constexpr std::array<FieldSpec, kFieldCount> kFields{{
     {Field::zoo, "--zoo", "zoo_ohm", D::impedance, B::positive, "odd-mode impedance"},
 }};
 
-// The defaults file's entry for each field, as the loader names it, and its value.
+// The defaults file's entry for each field, as the console names it, and its value.
 struct DefaultsEntry {
   const char* entry;
-  float (*value)(const input::DesignState& d);
+  float (*value)(const cuplo::Defaults& d);
 };
 
 constexpr std::array<DefaultsEntry, kFieldCount> kDefaults{{
-    {"N.", [](const input::DesignState& d) { return static_cast<float>(d.ndef); }},
-    {"Er.", [](const input::DesignState& d) { return d.erdef; }},
-    {"H.", [](const input::DesignState& d) { return d.hdef; }},
-    {"T.", [](const input::DesignState& d) { return d.tdef; }},
-    {"W.", [](const input::DesignState& d) { return d.wdefdef; }},
-    {"S.", [](const input::DesignState& d) { return d.sdefdef; }},
-    {"L.", [](const input::DesignState& d) { return d.ldef; }},
-    {"F.", [](const input::DesignState& d) { return d.fdefdef; }},
-    {"RES.", [](const input::DesignState& d) { return d.res1def; }},
-    {"SR.", [](const input::DesignState& d) { return d.sr1def; }},
-    {"DLTAN.", [](const input::DesignState& d) { return d.tlosdef; }},
-    {"Zo.", [](const input::DesignState& d) { return d.zodefdef; }},
-    {"Co.", [](const input::DesignState& d) { return d.kodefdef; }},
-    {"Zoe.", [](const input::DesignState& d) { return d.zoedefdef; }},
-    {"Zoo.", [](const input::DesignState& d) { return d.zoodefdef; }},
+    {"N.", [](const cuplo::Defaults& d) { return static_cast<float>(d.n); }},
+    {"Er.", [](const cuplo::Defaults& d) { return d.er; }},
+    {"H.", [](const cuplo::Defaults& d) { return d.h; }},
+    {"T.", [](const cuplo::Defaults& d) { return d.t; }},
+    {"W.", [](const cuplo::Defaults& d) { return d.w; }},
+    {"S.", [](const cuplo::Defaults& d) { return d.s; }},
+    {"L.", [](const cuplo::Defaults& d) { return d.l; }},
+    {"F.", [](const cuplo::Defaults& d) { return d.f; }},
+    {"RES.", [](const cuplo::Defaults& d) { return d.res; }},
+    {"SR.", [](const cuplo::Defaults& d) { return d.sr; }},
+    {"DLTAN.", [](const cuplo::Defaults& d) { return d.dltan; }},
+    {"Zo.", [](const cuplo::Defaults& d) { return d.zo; }},
+    {"Co.", [](const cuplo::Defaults& d) { return d.co; }},
+    {"Zoe.", [](const cuplo::Defaults& d) { return d.zoe; }},
+    {"Zoo.", [](const cuplo::Defaults& d) { return d.zoo; }},
 }};
 
-// The console's defaults file, read by the console's own loader.
-input::DesignState load(const std::string& path) {
+// The console's defaults file, read by the library's reader.
+cuplo::Defaults load(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file)
     throw UsageError("--defaults: cannot read " + in_quotes(path) + ": " + std::strerror(errno));
-  input::DesignState state;
-  float fo = 0.0f;
-  if (const auto fault = input::load_defaults(file, state, fo)) {
-    const char* what = fault->kind == input::DefaultsFault::Kind::missing ? "missing" : "faulty";
-    throw UsageError("--defaults: " + in_quotes(path) + ": entry " + fault->entry + " is " + what);
+  const cuplo::DefaultsFile read = cuplo::read_defaults(file);
+  if (!read.ok()) {
+    const char* what =
+        read.fault.kind == cuplo::DefaultsFault::Kind::missing ? "missing" : "faulty";
+    throw UsageError("--defaults: " + in_quotes(path) + ": entry " + read.fault.entry + " is " +
+                     what);
   }
-  return state;
+  return read.values;
 }
 
 }  // namespace
@@ -164,7 +165,7 @@ void DesignOptions::add(CLI::App& app, std::initializer_list<Field> fields,
 Design DesignOptions::gather() const {
   Design d;
   if (defaults_option_ != nullptr && defaults_option_->count() > 0) {
-    const input::DesignState state = load(defaults_);
+    const cuplo::Defaults state = load(defaults_);
     for (std::size_t i = 0; i < kFieldCount; ++i) {
       if (options_[i] == nullptr) continue;
       const float v = kDefaults[i].value(state);

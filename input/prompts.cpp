@@ -274,29 +274,29 @@ bool Call::spacing_rejected(float s, std::int32_t target) {
 }
 
 Call::Step Call::prompt_w() {
-  value(kPromptW, d_.wdef, d_.wdefdef, width_ok);
+  value(kPromptW, d_.wdef, d_.defaults.w, width_ok);
   return width_rejected(d_.wdef, 1) ? Step::h : Step::t;
 }
 
 Call::Step Call::prompt_wmin() {
-  value(kPromptWmin, d_.wmin, d_.wmindef, width_ok);
+  value(kPromptWmin, d_.wmin, d_.defaults.wmin, width_ok);
   return width_rejected(d_.wmin, 2) ? Step::h : Step::wmax;
 }
 
 Call::Step Call::prompt_wmax() {
-  value(kPromptWmax, wmax_, d_.wmaxdef, positive);
+  value(kPromptWmax, wmax_, d_.defaults.wmax, positive);
   if (d_.wmin > wmax_) wmax_ = d_.wmin;
   return width_rejected(wmax_, 3) ? Step::h : Step::wstep;
 }
 
 Call::Step Call::prompt_wstep() {
-  value(kPromptWstep, d_.wstep, d_.wstepdef, positive);
+  value(kPromptWstep, d_.wstep, d_.defaults.wstep, positive);
   d_.i = sweep_count(d_.wmin, wmax_, d_.wstep);
   return Step::t;
 }
 
 Call::Step Call::prompt_t() {
-  value(kPromptT, d_.t, d_.tdef, positive);
+  value(kPromptT, d_.t, d_.defaults.t, positive);
   if (ierr_ == 1) return Step::s;
   if (ierr_ == 2) return Step::smin;
   if (d_.ifunc == 2) return Step::er;
@@ -304,48 +304,48 @@ Call::Step Call::prompt_t() {
 }
 
 Call::Step Call::prompt_s() {
-  value(kPromptS, d_.sdef, d_.sdefdef, spacing_ok);
+  value(kPromptS, d_.sdef, d_.defaults.s, spacing_ok);
   if (gap_rejected(d_.sdef, 1)) return Step::t;
   if (spacing_rejected(d_.sdef, 4)) return Step::h;
   return d_.iop == 2 && d_.iop2a == 1 ? Step::conductor : Step::er;
 }
 
 Call::Step Call::prompt_smin() {
-  value(kPromptSmin, d_.smin, d_.smindef, spacing_ok);
+  value(kPromptSmin, d_.smin, d_.defaults.smin, spacing_ok);
   if (gap_rejected(d_.smin, 2)) return Step::t;
   if (spacing_rejected(d_.smin, 5)) return Step::h;
   return Step::smax;
 }
 
 Call::Step Call::prompt_smax() {
-  value(kPromptSmax, smax_, d_.smaxdef, positive);
+  value(kPromptSmax, smax_, d_.defaults.smax, positive);
   if (d_.smin > smax_) smax_ = d_.smin;
   return spacing_rejected(smax_, 6) ? Step::h : Step::sstep;
 }
 
 Call::Step Call::prompt_sstep() {
-  value(kPromptSstep, d_.sstep, d_.sstepdef, positive);
+  value(kPromptSstep, d_.sstep, d_.defaults.sstep, positive);
   d_.i = sweep_count(d_.smin, smax_, d_.sstep);
   return Step::er;
 }
 
 // Resistivity from micro-ohm-centimetres to ohm-inches, roughness from micro-inches to inches.
 Call::Step Call::conductor() {
-  value(kPromptRes, d_.res1, d_.res1def, positive);
+  value(kPromptRes, d_.res1, d_.defaults.res, positive);
   d_.res = network::resistivity_ohm_inch(d_.res1);
-  value(kPromptSr, d_.sr1, d_.sr1def, positive);
+  value(kPromptSr, d_.sr1, d_.defaults.sr, positive);
   d_.sr = network::roughness_inch(d_.sr1);
   return Step::er;
 }
 
 Call::Step Call::prompt_er() {
-  value(kPromptEr, d_.er, d_.erdef, permittivity_ok);
+  value(kPromptEr, d_.er, d_.defaults.er, permittivity_ok);
   if (d_.er > kMaxPermittivity && reenter(kErMessage, kErQuestion)) return Step::er;
   return four_port() ? Step::dltan : Step::n;
 }
 
 Call::Step Call::prompt_dltan() {
-  value(kPromptDltan, d_.tlos, d_.tlosdef, positive);
+  value(kPromptDltan, d_.tlos, d_.defaults.dltan, positive);
   return Step::n;
 }
 
@@ -354,11 +354,11 @@ Call::Step Call::prompt_dltan() {
 Call::Step Call::prompt_n() {
   for (;;) {
     const std::int32_t itemp = ask_integer(kPromptN);
-    d_.n = d_.ndef;
+    d_.n = d_.defaults.n;
     if (itemp > 0) d_.n = itemp;
     if (itemp == kVerificationCode) {
       const std::int32_t any = ask_integer(kPromptAnyN);
-      d_.n = d_.ndef;
+      d_.n = d_.defaults.n;
       if (any > 0) d_.n = any;
       return Step::dispatch;
     }
@@ -367,7 +367,7 @@ Call::Step Call::prompt_n() {
 }
 
 void Call::spot_frequency(const Format& prompt) {
-  frequency(prompt, d_.fdef, d_.fdefdef);
+  frequency(prompt, d_.fdef, d_.defaults.f);
 }
 
 Call::Step Call::dispatch() {
@@ -387,8 +387,8 @@ Call::Step Call::dispatch() {
     if (d_.iop2a != 2) {
       if (ilength_ != 1) four_port_completion();
       io_.console.put(kTerminationHeader);
-      value(kPromptRs, d_.rs, d_.rsdef, positive);
-      value(kPromptRl, d_.rl, d_.rldef, positive);
+      value(kPromptRs, d_.rs, d_.defaults.rs, positive);
+      value(kPromptRl, d_.rl, d_.defaults.rl, positive);
       format_menu();
     }
   }
@@ -415,7 +415,7 @@ ops::Strips Call::strips() const {
 void Call::entered_length() {
   const float c = models::kLightInchNs;
   for (;;) {
-    value(kPromptL, d_.l, d_.ldef, positive);
+    value(kPromptL, d_.l, d_.defaults.l, positive);
     const float fnorm = 25.4f * d_.h * c / (4.0f * d_.l * std::sqrt(d_.er));
     if (fnorm > kMaxFrequencyThickness && reenter(kLengthMessage, kLengthQuestion)) continue;
     static_permittivities();
@@ -431,29 +431,29 @@ void Call::entered_length() {
 
 void Call::frequency_range() {
   io_.console.put(kRangeHeader);
-  frequency(kPromptFmin, d_.fmin, d_.fmindef);
+  frequency(kPromptFmin, d_.fmin, d_.defaults.fmin);
   do {
-    value(kPromptFmax, fmax_, d_.fmaxdef, positive);
+    value(kPromptFmax, fmax_, d_.defaults.fmax, positive);
     if (d_.fmin > fmax_) d_.fmin = fmax_;
   } while (frequency_too_high(fmax_) && reenter(kFrequencyMessage, kFrequencyQuestion));
-  value(kPromptFstep, d_.fstep, d_.fstepdef, positive);
+  value(kPromptFstep, d_.fstep, d_.defaults.fstep, positive);
   d_.i = sweep_count(d_.fmin, fmax_, d_.fstep);
 }
 
 // The length of a coupler that is a quarter wavelength at the design centre frequency.
 void Call::four_port_completion() {
-  frequency(kPromptFo, fo_, d_.fdefdef);
+  frequency(kPromptFo, fo_, d_.defaults.f);
   static_permittivities();
   d_.l = ops::quarter_wave_length(material(), strips(), statics_, fo_, lceff1_);
   io_.console.put(kCoupledLength, {d_.l});
 }
 
 void Call::synthesis_values() {
-  if (d_.iop != 1) frequency(kPromptSynthesisF, d_.fdef, d_.fdefdef);
+  if (d_.iop != 1) frequency(kPromptSynthesisF, d_.fdef, d_.defaults.f);
   if (d_.iops == 2) {
     for (;;) {
-      value(kPromptZoe, d_.zoedef, d_.zoedefdef, positive);
-      value(kPromptZoo, d_.zoodef, d_.zoodefdef, positive);
+      value(kPromptZoe, d_.zoedef, d_.defaults.zoe, positive);
+      value(kPromptZoo, d_.zoodef, d_.defaults.zoo, positive);
       if (d_.zoedef <= d_.zoodef) {
         io_.console.put(kImpedanceOrderMessage);
         continue;
@@ -469,9 +469,9 @@ void Call::synthesis_values() {
       return;
     }
   }
-  value(kPromptZo, d_.zodef, d_.zodefdef, positive);
+  value(kPromptZo, d_.zodef, d_.defaults.zo, positive);
   do {
-    value(kPromptCo, d_.kodef, d_.kodefdef, nonzero);
+    value(kPromptCo, d_.kodef, d_.defaults.co, nonzero);
     d_.kodef = std::fabs(d_.kodef);
   } while (coupling_implausible(d_.kodef) &&
            reenter(kTypedCouplingMessage, kTypedCouplingQuestion));

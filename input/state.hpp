@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "cuplo/defaults.hpp"
+
 namespace cuplo::input {
 
 inline constexpr std::size_t kNameLength = 20;
@@ -76,32 +78,7 @@ struct DesignState {
   std::int32_t istore = 0;
 
   // blk7, blk8, blk9: defaults loaded from the defaults file, never changed afterwards
-  float tlosdef = 0.0f;
-  float erdef = 0.0f;
-  float fdefdef = 0.0f;
-  float fmaxdef = 0.0f;
-  float fmindef = 0.0f;
-  float fstepdef = 0.0f;
-  float hdef = 0.0f;
-  float tdef = 0.0f;
-  float sdefdef = 0.0f;
-  float smaxdef = 0.0f;
-  float smindef = 0.0f;
-  float sstepdef = 0.0f;
-  float wdefdef = 0.0f;
-  float wmindef = 0.0f;
-  float wmaxdef = 0.0f;
-  float wstepdef = 0.0f;
-  float kodefdef = 0.0f;
-  float ldef = 0.0f;
-  std::int32_t ndef = 0;
-  float res1def = 0.0f;
-  float sr1def = 0.0f;
-  float rldef = 0.0f;
-  float rsdef = 0.0f;
-  float zodefdef = 0.0f;
-  float zoedefdef = 0.0f;
-  float zoodefdef = 0.0f;
+  Defaults defaults;
 
   // blk10: option of the selected function
   std::int32_t iop = 0;

@@ -1,61 +1,115 @@
-// The defaults-file loader: each record's rule at and just past its boundary, files that end
-// early, blank fields, line ends and labels.
+// The defaults file: each record's rule at and just past its boundary, files that end early,
+// blank fields, line ends and labels; a file written from values reads back as those values.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <fstream>
 #include <set>
 #include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
 
-#include "input/defaults.hpp"
-#include "scenario.hpp"
+#include "cuplo/defaults.hpp"
 
-namespace cuplo::testing {
+namespace cuplo {
 namespace {
+
+// The entry names of records 1 to 28, as the console's load messages show them.
+constexpr std::array<std::string_view, 28> kEntryNames = {
+    "1st line.", "DLTAN.", "Er.",   "F.",     "Fmax.", "Fmin.", "Fstep.", "H.",    "Co.",    "L.",
+    "N.",        "RES.",   "SR.",   "Rl.",    "Rs.",   "S.",    "Smax.",  "Smin.", "Sstep.", "T.",
+    "W.",        "Wmax.",  "Wmin.", "Wstep.", "Zo.",   "Zoe.",  "Zoo.",   "FN."};
+
+// The shipped file as records to vary.
+class Records {
+ public:
+  Records() {
+    std::ifstream in(CUPLO_DEMO_DEFAULTS, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      records_.push_back(line);
+    }
+  }
+  Records& set(std::size_t k, std::string text) {  // record k (1 to 28) replaced
+    records_.at(k - 1) = std::move(text);
+    return *this;
+  }
+  Records& keep(std::size_t k) {  // only the first k records
+    records_.resize(k);
+    return *this;
+  }
+  std::string text(std::string_view eol = "\r\n") const {
+    std::string all;
+    for (const std::string& record : records_) all += record + std::string(eol);
+    return all;
+  }
+
+ private:
+  std::vector<std::string> records_;
+};
 
 struct Loaded {
   std::string verdict;  // "" for a complete load, else "missing X" or "faulty X"
-  input::DesignState state;
+  Defaults values;
 };
 
 Loaded load(const std::string& text) {
   std::istringstream in(text);
-  Loaded l;
-  float fo = 0.0f;
-  const auto fault = input::load_defaults(in, l.state, fo);
-  if (fault) {
-    l.verdict = (fault->kind == input::DefaultsFault::Kind::missing ? "missing " : "faulty ") +
-                fault->entry;
+  const DefaultsFile read = read_defaults(in);
+  Loaded l{"", read.values};
+  if (!read.ok()) {
+    l.verdict = (read.fault.kind == DefaultsFault::Kind::missing ? "missing " : "faulty ") +
+                std::string(read.fault.entry);
   }
   return l;
 }
 
 Loaded load(std::size_t k, std::string text) {
-  return load(DefaultsFile().set(k, std::move(text)).text());
+  return load(Records().set(k, std::move(text)).text());
 }
 
 // LF and CR LF read alike, labels after column 13 are ignored, records after the 28th are
-// never read and the last one may lack its line end. Every value starts at its loaded default.
+// never read and the last one may lack its line end.
 TEST(Defaults, ShippedFile) {
-  std::string unended = DefaultsFile().text("\n");
+  std::string unended = Records().text("\n");
   unended.pop_back();
   for (const std::string& text :
-       {DefaultsFile().text() + "a 29th record\r\n", DefaultsFile().text("\n"), unended}) {
+       {Records().text() + "a 29th record\r\n", Records().text("\n"), unended}) {
     const Loaded l = load(text);
     EXPECT_EQ(l.verdict, "");
-    const input::DesignState& d = l.state;
-    EXPECT_EQ(d.tlosdef, 0.0002f);
-    EXPECT_EQ(d.zoodefdef, 20.68f);
+    const Defaults& d = l.values;
+    EXPECT_EQ(d.dltan, 0.0002f);
+    EXPECT_EQ(d.zoo, 20.68f);
     EXPECT_EQ(d.h, 0.025f);
-    EXPECT_EQ(d.hdef, 0.025f);
     EXPECT_EQ(d.wstep, 0.0005f);
     EXPECT_EQ(d.n, 4);
     EXPECT_EQ(d.fn, "Cuplo.OUT           ");
   }
 }
 
+// A file written from values reads back as the same values, bit for bit, the smallest and
+// largest floats included (the shortest form of each fits the reader's 13 columns).
+TEST(Defaults, WrittenFileReadsBack) {
+  Defaults d = load(Records().text()).values;
+  d.dltan = 1.1754944e-38f;
+  d.f = 3.4028235e38f;
+  d.w = 0.0015000001f;
+  d.fn = "a name";
+  std::istringstream in(write_defaults(d));
+  const DefaultsFile again = read_defaults(in);
+  ASSERT_TRUE(again.ok()) << again.fault.entry;
+  EXPECT_EQ(write_defaults(again.values), write_defaults(d));
+  EXPECT_EQ(again.values.dltan, d.dltan);
+  EXPECT_EQ(again.values.f, d.f);
+  EXPECT_EQ(again.values.w, d.w);
+  EXPECT_EQ(again.values.fn, "a name              ");
+}
+
 TEST(Defaults, FileEndingEarlyNamesTheNextEntry) {
   EXPECT_EQ(load("").verdict, "missing 1st line.");
   for (const std::size_t k : {1u, 2u, 5u, 11u, 19u, 26u, 27u}) {
-    EXPECT_EQ(load(DefaultsFile().keep(k).text()).verdict, "missing " + std::string(kEntryNames[k]))
+    EXPECT_EQ(load(Records().keep(k).text()).verdict, "missing " + std::string(kEntryNames[k]))
         << k << " records";
   }
 }
@@ -98,12 +152,12 @@ TEST(Defaults, RecordRules) {
   for (const Row& row : rows) check(row);
   for (const Row& row : labels_and_names) check(row);
   // Stored values: N rounded, the coupling as its magnitude, the name as A20.
-  EXPECT_EQ(load(11, "4.4").state.ndef, 4);
-  EXPECT_EQ(load(11, "6.49").state.ndef, 6);
-  EXPECT_EQ(load(9, "-3").state.kodefdef, 3.0f);
-  EXPECT_EQ(load(8, "0.02500000000999").state.hdef, 0.025f);
-  EXPECT_EQ(load(28, " Cuplo.DEF").state.fn, " Cuplo.DEF          ");
-  EXPECT_EQ(load(28, "a name of twenty-five char").state.fn, "a name of twenty-fiv");
+  EXPECT_EQ(load(11, "4.4").values.n, 4);
+  EXPECT_EQ(load(11, "6.49").values.n, 6);
+  EXPECT_EQ(load(9, "-3").values.co, 3.0f);
+  EXPECT_EQ(load(8, "0.02500000000999").values.h, 0.025f);
+  EXPECT_EQ(load(28, " Cuplo.DEF").values.fn, " Cuplo.DEF          ");
+  EXPECT_EQ(load(28, "a name of twenty-five char").values.fn, "a name of twenty-fiv");
 }
 
 // 13 blanks and a comment read as 0: accepted where the rule allows 0. (A zero stop frequency
@@ -120,4 +174,4 @@ TEST(Defaults, BlankFieldReadsZero) {
 }
 
 }  // namespace
-}  // namespace cuplo::testing
+}  // namespace cuplo
