@@ -7,9 +7,8 @@
 
 #include "calc/command.hpp"
 #include "calc/design.hpp"
-#include "calc/layout/geometry.hpp"
-#include "calc/layout/writers.hpp"
 #include "calc/report.hpp"
+#include "cuplo/layout.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -19,10 +18,6 @@ namespace {
 using cuplo::layout::Problem;
 
 constexpr double kNanometresPerInch = 25.4e6;
-// The feed lines reach two substrate heights out from the coupler: the fringing field of the
-// outer fingers has fallen away there, so that the pads and whatever lands on them stay out
-// of the coupler's field. Every port gets the same extra line: the balance is unchanged.
-constexpr float kFeedLengthInHeights = 2.0f;
 constexpr float kDefaultReferenceOhms = 50.0f;
 constexpr std::int32_t kMaxGridNm = 1'000'000;  // a 1 mm grid: coarser draws no coupler
 
@@ -156,7 +151,7 @@ class Layout final : public Command {
       in.reference =
           parse_value("--reference", reference_text_, Dimension::impedance, Bound::positive);
     }
-    in.feed_length = feed_text_.empty() ? kFeedLengthInHeights * d.value(Field::h)
+    in.feed_length = feed_text_.empty() ? cuplo::layout::kFeedLengthInHeights * d.value(Field::h)
                                         : parse_value("--feed-length", feed_text_,
                                                       Dimension::length, Bound::non_negative);
     in.grid_nm = grid();
@@ -190,50 +185,40 @@ class Layout final : public Command {
     return out;
   }
 
-  // The cross-section, its length and centre frequency, exactly as synthesize (targets) and
-  // response --fo (geometry) compute them, the coupler analysed there, and the feed width.
-  // False when the report stops the run.
+  // The design as the library plans it: the cross-section, its length and centre frequency,
+  // the coupler analysed there, and the feed width. Fingers the grid cannot draw are refused
+  // before the models' warnings. False when the report stops the run.
   bool solve(Report& report, const Design& d, const Inputs& in, cuplo::layout::Design& out) const {
-    const cuplo::Substrate sub = d.substrate();
-    cuplo::CrossSection xs{d.strips(), 0.0f, 0.0f};
-    float fo = in.targets ? d.value(Field::f) : in.fo;
+    using Given = cuplo::layout::Request::Kind;
+    cuplo::layout::Request q;
+    q.kind = in.targets ? Given::targets : in.by_fo ? Given::centre_frequency : Given::length;
+    q.section = {d.strips(), 0.0f, 0.0f};
     if (in.targets) {
-      const cuplo::Target target =
-          cuplo::Target::zo_and_coupling(d.value(Field::zo), d.value(Field::coupling));
-      const cuplo::Result<cuplo::Synthesis> r = dispersive_
-                                                    ? cuplo::synthesize(sub, xs.n, target, fo)
-                                                    : cuplo::synthesize(sub, xs.n, target);
-      if (!report.accept(r)) return false;
-      xs = r->section;
+      q.frequency = d.value(Field::f);
+      q.target = cuplo::Target::zo_and_coupling(d.value(Field::zo), d.value(Field::coupling));
+      q.dispersive = dispersive_;
     } else {
-      xs.w = d.value(Field::w);
-      xs.s = d.value(Field::s);
+      q.section.w = d.value(Field::w);
+      q.section.s = d.value(Field::s);
+      if (in.by_fo) q.frequency = in.fo;
+      if (!in.by_fo) q.length = d.value(Field::l);
     }
-    // Fingers the grid cannot draw are refused before the models warn about them.
-    if (const Problem p = cuplo::layout::on_grid(xs, in.grid_nm); p.what != Problem::What::none) {
-      throw UsageError(refusal(d, in, p));
-    }
-    const cuplo::Analysis analysis(sub, xs);
-    float length = 0.0f;
-    if (in.targets || in.by_fo) {
-      const cuplo::Result<float> l = analysis.quarter_wave_length(fo);
-      if (!report.accept(l)) return false;
-      length = *l;
-    } else {
-      length = d.value(Field::l);
-      const cuplo::Result<float> f = analysis.centre_frequency(length);
-      if (!report.accept(f)) return false;
-      fo = *f;
-    }
-    const cuplo::Result<cuplo::Impedances> z = analysis.impedances(fo);
-    if (!report.accept(z)) return false;
-    const cuplo::Result<float> feed = cuplo::microstrip_width(sub, in.reference);
-    if (!feed) {
+    q.reference_impedance = in.reference;
+    q.feed_length = in.feed_length;
+    const auto check_grid = [&](const cuplo::CrossSection& xs) {
+      const Problem p = cuplo::layout::on_grid(xs, in.grid_nm);
+      if (p.what != Problem::What::none) throw UsageError(refusal(d, in, p));
+    };
+    if (!in.targets) check_grid(q.section);
+    const cuplo::Result<cuplo::layout::Design> r = cuplo::layout::plan(d.substrate(), q);
+    if (in.targets && r.ok()) check_grid(r->section);
+    if (!r && r.failure() == cuplo::Failure::invalid_input &&
+        std::string_view(r.detail()).starts_with("reference")) {
       throw UsageError("--reference: " + text(in.reference) +
                        " ohm: no microstrip on this substrate has that impedance");
     }
-    out = {sub,   xs,     length, in.reference,   *feed, in.feed_length,
-           z->zo, z->zoe, z->zoo, z->coupling_db, fo};
+    if (!report.accept(r)) return false;
+    out = *r;
     return true;
   }
 

@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "calc/layout/writers.hpp"
+#include "cuplo/layout.hpp"
+#include "lib/layout/units.hpp"
 
 namespace cuplo::layout {
 namespace {

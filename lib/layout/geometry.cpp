@@ -1,4 +1,5 @@
-#include "calc/layout/geometry.hpp"
+#include "cuplo/layout.hpp"
+#include "lib/layout/units.hpp"
 
 #include <algorithm>
 #include <charconv>

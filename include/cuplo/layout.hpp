@@ -1,5 +1,6 @@
 // The coupler's drawing: one geometry model, in integer units of the mask's grid, that the
-// footprint, mask and preview writers serialize without computing anything of their own.
+// footprint, mask and preview writers serialize without computing anything of their own; and
+// the design it draws, found from the coupler's geometry or synthesized from targets.
 //
 // The drawing (y up, origin at the coupler's centre): N fingers of width W and gap S along x,
 // finger 0 at the bottom. Even fingers form conductor A (port 1 input at x < 0, port 4
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "cuplo/coupler.hpp"
+#include "cuplo/result.hpp"
 
 namespace cuplo::layout {
 
@@ -95,9 +97,53 @@ Problem on_grid(const CrossSection& section, std::int32_t grid_nm);
 // The drawing of the design on a grid of grid_nm nanometres, named name.
 Built draw(const Design& design, std::int32_t grid_nm, const std::string& name);
 
-// A length in grid units as a decimal number of millimetres (micrometres), exactly, with no
-// trailing zeros: the one place where grid units become text.
-std::string millimetres(std::int64_t units, std::int32_t grid_nm);
-std::string micrometres(std::int64_t units, std::int32_t grid_nm);
+// What to draw: the coupler's geometry with its length, or with the length a quarter wave at
+// a centre frequency, or targets synthesized (as synthesize() does) and made a quarter wave
+// at their frequency.
+struct Request {
+  enum class Kind : std::uint8_t { length, centre_frequency, targets };
+  Kind kind = Kind::length;
+  CrossSection section;               // length, centre_frequency: N, W and S; targets: N
+  float length = 0.0f;                // length: the coupled length, inches
+  float frequency = 0.0f;             // centre_frequency, targets: GHz
+  Target target;                      // targets: Zo and the coupling (Zoe and Zoo are not drawn)
+  bool dispersive = false;            // targets: synthesized from the dispersive impedances
+  float reference_impedance = 50.0f;  // ohms, the feed lines' impedance
+  float feed_length = -1.0f;          // inches; negative: two substrate heights
+};
+
+// The design of a request on a substrate: the cross-section, its length and centre frequency,
+// the coupler analysed at that frequency, and the feed lines. The result carries the
+// accuracy limits that any step left (the synthesis, the length, the analysis), judged at the
+// design point of the drawn coupler; a failed step is the failure (invalid_input with
+// detail "reference: ..." when no microstrip has the feed impedance).
+Result<Design> plan(const Substrate& substrate, const Request& request) noexcept;
+
+// The feed lines reach this many substrate heights out from the coupler when the request does
+// not say: the fringing field of the outer fingers has fallen away there.
+inline constexpr float kFeedLengthInHeights = 2.0f;
+
+// KiCad 6 footprint (.kicad_mod): copper polygons and pads 1 to 4 on F.Cu, straps as lines
+// of their width on Eco1.User, the outline on F.Fab and the courtyard on F.CrtYd. KiCad's y
+// axis points down: the footprint is the drawing as seen from above all the same.
+std::string kicad_footprint(const Drawing& drawing);
+
+// The time a GDSII library records as its modification and access time, UTC.
+struct Timestamp {
+  std::int16_t year = 1970;
+  std::int16_t month = 1;
+  std::int16_t day = 1;
+  std::int16_t hour = 0;
+  std::int16_t minute = 0;
+  std::int16_t second = 0;
+};
+
+// GDSII stream (.gds): one cell named after the drawing, metal on layer 1/0 as boundaries,
+// straps on layer 2/0 as two-point paths of their width, port numbers as texts on layer 1/0
+// at the pads' centres. User unit 1 micrometre, database unit the grid.
+std::string gds_stream(const Drawing& drawing, const Timestamp& time);
+
+// SVG preview (.svg): copper and straps in two colours, port numbers on the pads.
+std::string svg_preview(const Drawing& drawing);
 
 }  // namespace cuplo::layout
