@@ -1,16 +1,7 @@
 // response: the coupler as a four-port over frequency, its scattering matrix referred to one
-// impedance Z at every port, as Touchstone (version 1.1, .s4p), CSV, JSON or a table.
-//
-// The even/odd-mode analysis (Reed and Wheeler) gives, for a unit wave into port 1 with every
-// port terminated in Z, the waves a1..a4 leaving ports 1..4: the first column of S.
-//
-//      port 1  o==================o  port 4       1 input      3 isolated
-//      port 2  o==================o  port 3       2 coupled    4 through
-//
-// With the same Z at every port the coupler is unchanged by exchanging its two lines (ports
-// 1<->2, 3<->4) and by turning it end for end (1<->4, 2<->3), so S[p(i)][p(j)] = S[i][j] for
-// both permutations and for their product (1<->3, 2<->4). Each column of S is therefore the
-// first one permuted: S(i, j) = a(((i-1) xor (j-1)) + 1), which is symmetric (reciprocal).
+// impedance Z at every port (the library's s_matrix: the symmetric 4x4 from the waves of the
+// even/odd-mode analysis with every port terminated in Z), as Touchstone (version 1.1, .s4p),
+// CSV, JSON or a table.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <array>
@@ -22,12 +13,12 @@
 #include "calc/command.hpp"
 #include "calc/design.hpp"
 #include "calc/report.hpp"
+#include "cuplo/touchstone.hpp"
 
 namespace cuplo::calc {
 namespace {
 
-// How the Touchstone file writes each complex number.
-enum class Pairs { ma, db, ri };
+using Pairs = cuplo::TouchstonePairs;
 
 std::string lower(std::string text) {
   for (char& c : text) {
@@ -45,18 +36,6 @@ Pairs read_pairs(const std::string& text) {
   throw UsageError("--data: " + in_quotes(text) + " is not ma, db or ri");
 }
 
-const char* pairs_name(Pairs pairs) {
-  switch (pairs) {
-    case Pairs::ma:
-      return "MA";
-    case Pairs::db:
-      return "DB";
-    case Pairs::ri:
-      return "RI";
-  }
-  return "MA";
-}
-
 // Touchstone when asked for, or when -o names a .s4p file and --format is not given.
 bool wants_touchstone(const CommonOptions& common) {
   if (common.format == "touchstone") return true;
@@ -69,9 +48,8 @@ void append_float(std::string& out, float value) {
   out.append(text, write_float(text, value));
 }
 
-// A design entry as a comment line: "! h_in = 0.025", and the note of a computed one.
+// A design entry as a comment: "h_in = 0.025", and the note of a computed one.
 void append_entry(std::string& out, const DesignEntry& e, std::string_view note) {
-  out += "! ";
   out += e.key;
   out += " = ";
   switch (e.kind) {
@@ -94,12 +72,11 @@ void append_entry(std::string& out, const DesignEntry& e, std::string_view note)
       break;
   }
   out += note;
-  out += '\n';
 }
 
-// Touchstone 1.1, four ports: per frequency four lines, line i the row i of S as four
-// number pairs, the first line led by the frequency. A row's cells are the frequency and the
-// pairs of a1..a4; each is turned into text once and the text reused through the matrix.
+// Touchstone 1.1, four ports, by the library's writer: the program and every design value
+// in the head's comments, a record per frequency, the warnings (known only at the end)
+// after the data, where comments may stand too.
 class TouchstoneWriter final : public RowWriter {
  public:
   // by_fo: the length was made a quarter wave at fo_ghz; otherwise fo_ghz is the centre
@@ -113,68 +90,34 @@ class TouchstoneWriter final : public RowWriter {
         by_fo_(by_fo) {}
 
   void begin() override {
-    std::string head = "! cuplo-calc " + std::string(cuplo::version()) +
-                       " response: interdigitated microstrip coupler, S-parameters\n"
-                       "! ports: 1 input, 2 coupled, 3 isolated, 4 through; "
-                       "1 and 2 at one end, 3 and 4 at the other\n";
+    std::vector<std::string> comments{
+        "cuplo-calc " + std::string(cuplo::version()) +
+            " response: interdigitated microstrip coupler, S-parameters",
+        "ports: 1 input, 2 coupled, 3 isolated, 4 through; 1 and 2 at one end, 3 and 4 at the "
+        "other"};
     for (const DesignEntry& e : document_.design) {
       std::string_view note;
       if (e.key == "l_in" && by_fo_) note = " (a quarter wave at fo_ghz)";
       if (e.key == "fo_ghz" && !by_fo_) note = " (centre frequency: l_in is a quarter wave there)";
-      append_entry(head, e, note);
+      append_entry(comments.emplace_back(), e, note);
     }
-    head += "# GHz S ";
-    head += pairs_name(pairs_);
-    head += " R ";
-    append_float(head, reference_);
-    head += '\n';
-    destination_.write(head);
+    destination_.write(cuplo::touchstone_head(comments, pairs_, reference_));
   }
 
+  // A row's cells are the nine numbers of cuplo::touchstone_numbers. Nothing allocated per
+  // row: the record reuses one buffer and goes out in one write.
   void row(std::span<const Cell> cells) override {
-    // The nine numbers, each written once into a 16-character slot (write_float writes at
-    // most 16 characters).
-    constexpr std::size_t kSlot = 16;
-    std::array<char, 9 * kSlot> text{};
-    std::array<std::size_t, 9> size{};
-    for (std::size_t k = 0; k < 9; ++k) {
-      char* const slot = &text[kSlot * k];
-      size[k] = static_cast<std::size_t>(write_float(slot, cells[k].value) - slot);
-    }
-    // The record: the frequency, 16 pairs of numbers each led by a blank, line ends and
-    // indents, and room for a whole slot copied at the end. Whole slots are copied and the
-    // end moved by the number's length: a fixed-size copy is a few instructions.
-    std::array<char, kSlot + 4 * 4 * 2 * (1 + kSlot) + 4 * 2 + kSlot> record;
-    char* out = record.data();
-    const auto put = [&](std::size_t k) {
-      std::memcpy(out, &text[kSlot * k], kSlot);
-      out += size[k];
-    };
-    put(0);
-    for (std::size_t i = 0; i < 4; ++i) {
-      if (i > 0) {
-        *out++ = '\n';
-        *out++ = ' ';
-      }
-      for (std::size_t j = 0; j < 4; ++j) {
-        const std::size_t a = 1 + 2 * (i ^ j);
-        *out++ = ' ';
-        put(a);
-        *out++ = ' ';
-        put(a + 1);
-      }
-    }
-    *out++ = '\n';
-    // Nothing allocated per row: one write of the record.
-    destination_.write({record.data(), static_cast<std::size_t>(out - record.data())});
+    std::array<float, 9> numbers{};
+    for (std::size_t k = 0; k < numbers.size(); ++k) numbers[k] = cells[k].value;
+    record_.clear();
+    cuplo::append_touchstone_record(record_, numbers);
+    destination_.write(record_);
   }
 
-  // Comments may stand anywhere in the file: the warnings, known only at the end, follow the
-  // data.
   void end(std::span<const std::string> warnings) override {
-    std::string tail;
-    for (const std::string& w : warnings) tail += "! warning: " + w + "\n";
-    destination_.write(tail);
+    std::vector<std::string> lines;
+    for (const std::string& w : warnings) lines.push_back("warning: " + w);
+    destination_.write(cuplo::touchstone_comments(lines));
   }
 
  private:
@@ -183,6 +126,7 @@ class TouchstoneWriter final : public RowWriter {
   Pairs pairs_;
   float reference_;
   bool by_fo_;
+  std::string record_;
 };
 
 DesignEntry number_entry(std::string key, float value) {
@@ -276,7 +220,10 @@ class Response final : public Command {
       const cuplo::Result<cuplo::FourPort> r = analysis.four_port(length, fk, ends);
       if (!report.accept(r, {"f_ghz", fk})) return report.status();
       if (touchstone) {
-        report.row(touchstone_cells(*r, pairs));
+        const std::array<float, 9> numbers = cuplo::touchstone_numbers(*r, pairs);
+        std::array<Cell, 9> cells;
+        std::copy(numbers.begin(), numbers.end(), cells.begin());
+        report.row(cells);
       } else {
         report.row({fk, r->mag_db[0], r->ang_deg[0], r->mag_db[1], r->ang_deg[1], r->mag_db[2],
                     r->ang_deg[2], r->mag_db[3], r->ang_deg[3], r->vswr, r->phase_difference,
@@ -318,34 +265,6 @@ class Response final : public Command {
         throw UsageError(text + " does not rise at every step, as Touchstone frequencies must");
       }
     }
-  }
-
-  // The frequency and the pairs of a1..a4: magnitude |a| (as the console forms it, from the
-  // real and imaginary parts in 32-bit arithmetic) or its dB value (the console's, with its
-  // floor for a wave that is exactly zero), with the console's angle in degrees; or the real
-  // and imaginary parts.
-  static std::array<Cell, 9> touchstone_cells(const cuplo::FourPort& r, Pairs pairs) {
-    std::array<Cell, 9> cells{};
-    cells[0] = r.f;
-    for (std::size_t p = 0; p < 4; ++p) {
-      const float x = r.wave[p].real();
-      const float y = r.wave[p].imag();
-      switch (pairs) {
-        case Pairs::ma:
-          cells[2 * p + 1] = std::sqrt(x * x + y * y);
-          cells[2 * p + 2] = r.ang_deg[p];
-          break;
-        case Pairs::db:
-          cells[2 * p + 1] = r.mag_db[p];
-          cells[2 * p + 2] = r.ang_deg[p];
-          break;
-        case Pairs::ri:
-          cells[2 * p + 1] = x;
-          cells[2 * p + 2] = y;
-          break;
-      }
-    }
-    return cells;
   }
 
   DesignOptions options_;

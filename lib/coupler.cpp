@@ -249,6 +249,32 @@ Result<FourPort> four_port(const Substrate& substrate, const Coupler& coupler, f
   return four_port_of(state_of(substrate, coupler.section), coupler.length, f, terminations);
 }
 
+SMatrix s_matrix(const FourPort& r) noexcept {
+  SMatrix s;
+  for (std::size_t i = 0; i < 4; ++i) {
+    for (std::size_t j = 0; j < 4; ++j) s[i][j] = r.wave[i ^ j];
+  }
+  return s;
+}
+
+Result<std::vector<FourPort>> response(const Substrate& substrate, const Coupler& coupler,
+                                       std::span<const float> frequencies, float reference_ohm) {
+  const AnalysisState a = state_of(substrate, coupler.section);
+  std::vector<FourPort> out;
+  out.reserve(frequencies.size());
+  Limits limits;
+  DesignPoint point = point_of(substrate, coupler.section, 0.0f);
+  for (const float f : frequencies) {
+    const Result<FourPort> r = four_port_of(a, coupler.length, f, {reference_ohm, reference_ohm});
+    limits |= r.limits();
+    // The point words the limits: the highest frequency decides the dispersion limit.
+    if (!(r.point().f <= point.f)) point = r.point();
+    if (!r) return Result<std::vector<FourPort>>::failed(r.failure(), r.detail(), limits, point);
+    out.push_back(*r);
+  }
+  return {std::move(out), limits, point};
+}
+
 namespace {
 
 const char* invalid_target(const Target& target) {

@@ -16,6 +16,8 @@
 #include <complex>
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <vector>
 
 #include "cuplo/limits.hpp"
 #include "cuplo/result.hpp"
@@ -141,6 +143,18 @@ struct FourPort {
   float total_loss_db = 0.0f;                 // power leaving ports 2 and 4, dB
 };
 
+// The scattering matrix of the coupler at one frequency, referred to the impedance of its
+// terminations (the same Z at every port). Ports: 1 input, 2 coupled, 3 isolated, 4 through;
+// 1 and 2 at one end, 4 and 3 at the other.
+using SMatrix = std::array<std::array<std::complex<float>, 4>, 4>;
+
+// The whole matrix from the first column, the waves of a four-port analysis with Rs = Rl = Z.
+// The coupler is unchanged by exchanging its two lines (ports 1<->2, 3<->4), by turning it
+// end for end (1<->4, 2<->3) and so by both (1<->3, 2<->4); a port permutation p that leaves
+// the network unchanged gives S(p(i), p(j)) = S(i, j), so every column is the first one
+// permuted: S(i, j) = a(((i - 1) xor (j - 1)) + 1), symmetric as a reciprocal network's is.
+[[nodiscard]] SMatrix s_matrix(const FourPort& response) noexcept;
+
 namespace detail {
 struct AnalysisState;
 }  // namespace detail
@@ -178,6 +192,13 @@ Result<DispersionPoint> dispersion(const Substrate& substrate, const CrossSectio
                                    float f) noexcept;
 Result<FourPort> four_port(const Substrate& substrate, const Coupler& coupler, float f,
                            const Terminations& terminations = {}) noexcept;
+
+// The four-port response at each frequency, every port terminated in the reference impedance:
+// the S-parameters of the coupler referred to it (s_matrix of each). The first frequency that
+// fails ends it: its failure is the result.
+Result<std::vector<FourPort>> response(const Substrate& substrate, const Coupler& coupler,
+                                       std::span<const float> frequencies,
+                                       float reference_ohm = 50.0f);
 
 // Strip width and spacing for a wanted impedance and coupling of an n-strip coupler, from
 // static impedances. A failed synthesis carries the limits that the target and the substrate
