@@ -16,6 +16,7 @@ namespace detail {
 struct AnalysisState {
   Substrate substrate;
   CrossSection section;
+  Model model = Model::closed_form;
   const char* invalid = nullptr;
   models::Statics statics;
   std::int32_t iflag = 0;
@@ -31,9 +32,10 @@ bool finite(float x) {
   return std::isfinite(x);
 }
 
-// The reason a substrate and cross-section cannot be analysed, or nullptr.
-const char* invalid(const Substrate& sub, const CrossSection& xs) {
-  if (xs.n != 4 && xs.n != 6) return "n: the coupler has 4 or 6 strips";
+// The reason a substrate and cross-section cannot be analysed by the model, or nullptr.
+const char* invalid(const Substrate& sub, const CrossSection& xs, Model model) {
+  if (model == Model::field) return "model: the field model is not available yet";
+  if (xs.n != 4 && xs.n != 6) return "n: the closed-form models take 4 or 6 strips";
   if (!finite(sub.er) || sub.er < 1.0f) return "er: relative permittivity below 1";
   if (!finite(sub.h) || sub.h <= 0.0f) return "h: substrate height not positive";
   if (!finite(sub.t) || sub.t < 0.0f) return "t: strip thickness negative";
@@ -66,7 +68,7 @@ DesignPoint point_of(const Substrate& sub, const CrossSection& xs, float f) {
 
 // The static models on a valid design, into a state that lives on the caller's stack.
 void analyse(AnalysisState& a) {
-  a.invalid = invalid(a.substrate, a.section);
+  a.invalid = invalid(a.substrate, a.section, a.model);
   if (a.invalid != nullptr) return;
   ops::Records r;
   models::CouplerValues unused;
@@ -174,10 +176,11 @@ Result<float> centre_frequency_of(const AnalysisState& a, float length) noexcept
   return {f, limits_left(p), p};
 }
 
-AnalysisState state_of(const Substrate& sub, const CrossSection& xs) {
+AnalysisState state_of(const Substrate& sub, const CrossSection& xs, Model model) {
   AnalysisState a;
   a.substrate = sub;
   a.section = xs;
+  a.model = model;
   analyse(a);
   return a;
 }
@@ -202,8 +205,8 @@ const char* version() noexcept {
   return CUPLO_VERSION;
 }
 
-Analysis::Analysis(const Substrate& substrate, const CrossSection& section)
-    : state_(std::make_shared<const AnalysisState>(state_of(substrate, section))) {}
+Analysis::Analysis(const Substrate& substrate, const CrossSection& section, Model model)
+    : state_(std::make_shared<const AnalysisState>(state_of(substrate, section, model))) {}
 
 const Substrate& Analysis::substrate() const noexcept {
   return state_->substrate;
@@ -234,19 +237,19 @@ Result<float> Analysis::centre_frequency(float length) const noexcept {
   return centre_frequency_of(*state_, length);
 }
 
-Result<Impedances> impedance(const Substrate& substrate, const CrossSection& section,
-                             float f) noexcept {
-  return impedances_of(state_of(substrate, section), f);
+Result<Impedances> impedance(const Substrate& substrate, const CrossSection& section, float f,
+                             Model model) noexcept {
+  return impedances_of(state_of(substrate, section, model), f);
 }
 
-Result<DispersionPoint> dispersion(const Substrate& substrate, const CrossSection& section,
-                                   float f) noexcept {
-  return dispersion_of(state_of(substrate, section), f);
+Result<DispersionPoint> dispersion(const Substrate& substrate, const CrossSection& section, float f,
+                                   Model model) noexcept {
+  return dispersion_of(state_of(substrate, section, model), f);
 }
 
 Result<FourPort> four_port(const Substrate& substrate, const Coupler& coupler, float f,
-                           const Terminations& terminations) noexcept {
-  return four_port_of(state_of(substrate, coupler.section), coupler.length, f, terminations);
+                           const Terminations& terminations, Model model) noexcept {
+  return four_port_of(state_of(substrate, coupler.section, model), coupler.length, f, terminations);
 }
 
 SMatrix s_matrix(const FourPort& r) noexcept {
@@ -258,8 +261,9 @@ SMatrix s_matrix(const FourPort& r) noexcept {
 }
 
 Result<std::vector<FourPort>> response(const Substrate& substrate, const Coupler& coupler,
-                                       std::span<const float> frequencies, float reference_ohm) {
-  const AnalysisState a = state_of(substrate, coupler.section);
+                                       std::span<const float> frequencies, float reference_ohm,
+                                       Model model) {
+  const AnalysisState a = state_of(substrate, coupler.section, model);
   std::vector<FourPort> out;
   out.reserve(frequencies.size());
   Limits limits;
@@ -291,9 +295,10 @@ const char* invalid_target(const Target& target) {
   return nullptr;
 }
 
-const char* invalid_synthesis(const Substrate& sub, std::int32_t n, const Target& target, float f) {
+const char* invalid_synthesis(const Substrate& sub, std::int32_t n, const Target& target, float f,
+                              Model model) {
   const CrossSection probe{n, 1.0f, 1.0f};
-  if (const char* why = invalid(sub, probe)) return why;
+  if (const char* why = invalid(sub, probe, model)) return why;
   if (const char* why = invalid_target(target)) return why;
   if (!finite(f) || f < 0.0f) return "f: frequency negative";
   return nullptr;
@@ -319,7 +324,7 @@ models::CouplerValues aim(const Target& target) {
 // coupling, then analysed again (static at f = 0) as its check. A failed search has no
 // dimensions: only the limits that the target and the substrate decide are judged.
 Result<Synthesis> checked(const Substrate& sub, Synthesis out, const models::CouplerValues& a,
-                          std::int32_t iflag) {
+                          std::int32_t iflag, Model model) {
   DesignPoint p = point_of(sub, out.section, out.f);
   p.synthesis = true;
   p.coupling_db = a.ko;
@@ -333,7 +338,7 @@ Result<Synthesis> checked(const Substrate& sub, Synthesis out, const models::Cou
     }
     return Result<Synthesis>::failed(Failure::search_bound, nullptr, known, p);
   }
-  const Result<Impedances> again = impedances_of(state_of(sub, out.section), out.f);
+  const Result<Impedances> again = impedances_of(state_of(sub, out.section, model), out.f);
   if (!again) return Result<Synthesis>::failed(again.failure(), nullptr, limits, p);
   out.check = *again;
   return {out, limits, p};
@@ -352,8 +357,9 @@ Synthesis aimed(const models::CouplerValues& a, std::int32_t n, float f) {
 
 }  // namespace
 
-Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target) noexcept {
-  if (const char* why = invalid_synthesis(sub, n, target, 0.0f)) {
+Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target,
+                             Model model) noexcept {
+  if (const char* why = invalid_synthesis(sub, n, target, 0.0f, model)) {
     return Result<Synthesis>::failed(Failure::invalid_input, why);
   }
   const models::CouplerValues a = aim(target);
@@ -364,12 +370,12 @@ Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target&
                                                    out.section.s, st, msimp1, nullptr);
   out.eeff_even = st.effe;
   out.eeff_odd = st.effo;
-  return checked(sub, out, a, iflag);
+  return checked(sub, out, a, iflag, model);
 }
 
-Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target,
-                             float f) noexcept {
-  if (const char* why = invalid_synthesis(sub, n, target, f)) {
+Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target, float f,
+                             Model model) noexcept {
+  if (const char* why = invalid_synthesis(sub, n, target, f, model)) {
     return Result<Synthesis>::failed(Failure::invalid_input, why);
   }
   const models::CouplerValues a = aim(target);
@@ -382,14 +388,14 @@ Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target&
                 out.zoe, out.zoo, r.lceff1, r.lcdis1, r.msimp1, r.mszo1, nullptr);
   out.eeff_even = r.lceff1.effef;
   out.eeff_odd = r.lceff1.effof;
-  return checked(sub, out, a, iflag);
+  return checked(sub, out, a, iflag, model);
 }
 
-Result<Sensitivity> sensitivity(const Substrate& sub, const CrossSection& xs, float f,
-                                Mode mode) noexcept {
+Result<Sensitivity> sensitivity(const Substrate& sub, const CrossSection& xs, float f, Mode mode,
+                                Model model) noexcept {
   const DesignPoint p = point_of(sub, xs, f);
   const Limits limits = limits_left(p);
-  if (const char* why = invalid(sub, xs)) {
+  if (const char* why = invalid(sub, xs, model)) {
     return Result<Sensitivity>::failed(Failure::invalid_input, why, limits, p);
   }
   if (!finite(f) || f < 0.0f) {
@@ -426,7 +432,7 @@ Result<Sensitivity> sensitivity(const Substrate& sub, const CrossSection& xs, fl
 }
 
 Result<float> microstrip_width(const Substrate& sub, float z) noexcept {
-  if (const char* why = invalid(sub, CrossSection{4, 1.0f, 1.0f})) {
+  if (const char* why = invalid(sub, CrossSection{4, 1.0f, 1.0f}, Model::closed_form)) {
     return Result<float>::failed(Failure::invalid_input, why);
   }
   if (!finite(z) || z <= 0.0f) {

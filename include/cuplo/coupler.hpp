@@ -24,6 +24,12 @@
 
 namespace cuplo {
 
+// Which model computes the cross-section's static values. closed_form: the closed-form
+// microstrip models in 32-bit floats, the console program's numbers (N = 4 or 6). field: the
+// cross-section solved as a 2-D quasi-static field problem (any even N from 2 to 12), with the
+// same dispersion and losses taken from the solution.
+enum class Model : std::uint8_t { closed_form, field };
+
 struct Substrate {
   float er = 1.0f;            // relative permittivity
   float h = 0.0f;             // height, inches
@@ -163,7 +169,8 @@ struct AnalysisState;
 // frequency: sweeps over frequency do not repeat the static models. Copies share the analysis.
 class Analysis {
  public:
-  Analysis(const Substrate& substrate, const CrossSection& section);
+  Analysis(const Substrate& substrate, const CrossSection& section,
+           Model model = Model::closed_form);
 
   const Substrate& substrate() const noexcept;
   const CrossSection& section() const noexcept;
@@ -186,32 +193,34 @@ class Analysis {
 };
 
 // One-call forms of the analyses.
-Result<Impedances> impedance(const Substrate& substrate, const CrossSection& section,
-                             float f) noexcept;
-Result<DispersionPoint> dispersion(const Substrate& substrate, const CrossSection& section,
-                                   float f) noexcept;
+Result<Impedances> impedance(const Substrate& substrate, const CrossSection& section, float f,
+                             Model model = Model::closed_form) noexcept;
+Result<DispersionPoint> dispersion(const Substrate& substrate, const CrossSection& section, float f,
+                                   Model model = Model::closed_form) noexcept;
 Result<FourPort> four_port(const Substrate& substrate, const Coupler& coupler, float f,
-                           const Terminations& terminations = {}) noexcept;
+                           const Terminations& terminations = {},
+                           Model model = Model::closed_form) noexcept;
 
 // The four-port response at each frequency, every port terminated in the reference impedance:
 // the S-parameters of the coupler referred to it (s_matrix of each). The first frequency that
 // fails ends it: its failure is the result.
 Result<std::vector<FourPort>> response(const Substrate& substrate, const Coupler& coupler,
                                        std::span<const float> frequencies,
-                                       float reference_ohm = 50.0f);
+                                       float reference_ohm = 50.0f,
+                                       Model model = Model::closed_form);
 
 // Strip width and spacing for a wanted impedance and coupling of an n-strip coupler, from
 // static impedances. A failed synthesis carries the limits that the target and the substrate
 // decide (its dimensions are not there to judge).
-Result<Synthesis> synthesize(const Substrate& substrate, std::int32_t n,
-                             const Target& target) noexcept;
+Result<Synthesis> synthesize(const Substrate& substrate, std::int32_t n, const Target& target,
+                             Model model = Model::closed_form) noexcept;
 // The same from the dispersive impedances at f.
 Result<Synthesis> synthesize(const Substrate& substrate, std::int32_t n, const Target& target,
-                             float f) noexcept;
+                             float f, Model model = Model::closed_form) noexcept;
 
 // Sensitivities of the dispersive impedances at f.
 Result<Sensitivity> sensitivity(const Substrate& substrate, const CrossSection& section, float f,
-                                Mode mode) noexcept;
+                                Mode mode, Model model = Model::closed_form) noexcept;
 
 // Width of a single microstrip of impedance z on the substrate (static model, strip
 // thickness t), found by a bounded search.

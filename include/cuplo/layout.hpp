@@ -110,6 +110,7 @@ struct Request {
   bool dispersive = false;            // targets: synthesized from the dispersive impedances
   float reference_impedance = 50.0f;  // ohms, the feed lines' impedance
   float feed_length = -1.0f;          // inches; negative: two substrate heights
+  Model model = Model::closed_form;   // of the synthesis and the analyses
 };
 
 // The design of a request on a substrate: the cross-section, its length and centre frequency,

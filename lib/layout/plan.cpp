@@ -11,8 +11,9 @@ namespace {
 // The cross-section the request draws, with the limits its synthesis left.
 Result<CrossSection> section_of(const Substrate& sub, const Request& q) {
   if (q.kind != Request::Kind::targets) return q.section;
-  const Result<Synthesis> r = q.dispersive ? synthesize(sub, q.section.n, q.target, q.frequency)
-                                           : synthesize(sub, q.section.n, q.target);
+  const Result<Synthesis> r = q.dispersive
+                                  ? synthesize(sub, q.section.n, q.target, q.frequency, q.model)
+                                  : synthesize(sub, q.section.n, q.target, q.model);
   if (!r) return Result<CrossSection>::failed(r.failure(), r.detail(), r.limits(), r.point());
   return {r->section, r.limits(), r.point()};
 }
@@ -27,7 +28,7 @@ Result<Design> plan(const Substrate& sub, const Request& q) noexcept {
   if (!xs) return Result<Design>::failed(xs.failure(), xs.detail(), xs.limits(), xs.point());
   Limits left = xs.limits();
 
-  const Analysis analysis(sub, *xs);
+  const Analysis analysis(sub, *xs, q.model);
   float length = q.length;
   float fo = q.frequency;
   if (q.kind == Request::Kind::length) {
