@@ -61,7 +61,7 @@ const Format kDispersionHeading("(/,30X,'Effective',10X,'Impedances in Ohms')");
 void common_start(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
   models::Statics& st = work.statics;
-  if (d.iop2a != 1) {
+  if (d.iop2a != input::FrequencyAnalysis::four_port) {
     ops::static_permittivities(material(d), strips(d, work), st, session.records.msimp1,
                                out.observer(d));
   }
@@ -95,9 +95,9 @@ void four_port_response(Session& session, Work& work, Output& out) {
   const models::CouplerValues& c = work.coupler;
   const models::CouplerValues& z = work.dispersive;
 
-  const std::initializer_list<text::Arg> title = {d.tlos, d.n,     d.res1, d.h,     d.sr1,
-                                                  d.iop,  d.iop2a, work.w, d.rs,    work.s,
-                                                  d.rl,   d.l,     d.er,   work.fo, d.t};
+  const std::initializer_list<text::Arg> title = {
+      d.tlos, d.n,  d.res1, d.h,  d.sr1,   d.option(), code(d.iop2a), work.w, d.rs,
+      work.s, d.rl, d.l,    d.er, work.fo, d.t};
   out.console(kFourPortTitle, title);
   out.console(kBaselineHeading);
   out.console(kPermittivityHeads);
@@ -121,14 +121,14 @@ void four_port_response(Session& session, Work& work, Output& out) {
 
   // The verification mode sweeps with the static values: the driver's dispersion calls are
   // skipped.
-  const bool verifying = d.istore == input::kVerificationCode;
+  const bool verifying = d.verifying();
   if (verifying) {
     session.records.lceff1.effef = st.effe;
     session.records.lceff1.effof = st.effo;
     work.dispersive.zoe = c.zoe;
     work.dispersive.zoo = c.zoo;
   }
-  const bool quadrature = d.iop2b == 2;
+  const bool quadrature = d.iop2b == input::ResponseFormat::quadrature;
   out.both(quadrature ? kQuadratureHeads : kMagnitudePhaseHeads);
 
   network::LcFa1& r = session.lcfa1;
@@ -158,8 +158,8 @@ void dispersion_table(Session& session, Work& work, Output& out) {
   const models::Statics& st = work.statics;
   const models::CouplerValues& c = work.coupler;
 
-  const std::initializer_list<text::Arg> title = {d.er, work.s, d.h,     work.w,
-                                                  d.n,  d.iop,  d.iop2a, d.t};
+  const std::initializer_list<text::Arg> title = {d.er, work.s,     d.h,           work.w,
+                                                  d.n,  d.option(), code(d.iop2a), d.t};
   out.console(kDispersionTitle, title);
   out.console(kDispersionHeading);
   out.console(kPermittivityHeads);
