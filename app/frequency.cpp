@@ -65,10 +65,8 @@ void common_start(Session& session, Work& work, Output& out) {
     ops::static_permittivities(material(d), strips(d, work), st, session.records.msimp1,
                                out.observer(d));
   }
-  models::lcimp(d.er, d.h, work.iflag, d.n, work.s, st.wte, st.wto, st.zoeap, st.zooap,
-                session.records.msimp1, out.observer(d));
-  models::CouplerValues& c = work.coupler;
-  models::lczo(c.cc, c.ko, d.n, c.zo, c.zoe, st.zoeap, c.zoo, st.zooap);
+  work.iflag = ops::pair_impedances(material(d), strips(d, work), st, work.coupler,
+                                    session.records.msimp1, out.observer(d));
 }
 
 // The report's figures where the response has none: a floor for a wave that is absent

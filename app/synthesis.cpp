@@ -78,8 +78,8 @@ void dispersive_synthesis(Session& session, Work& work, Output& out, float f) {
   const input::DesignState& d = session.state;
   models::CouplerValues& c = work.coupler;
   ops::Records& r = session.records;
-  design::lcsyn(c.cc, d.er, f, d.h, work.iflag, d.n, work.s, d.t, work.w, work.statics.wte, c.zo,
-                c.zoe, c.zoo, r.lceff1, r.lcdis1, r.msimp1, r.mszo1, out.observer(d));
+  work.iflag = ops::dispersive_synthesis(material(d), d.n, f, c, work.w, work.s, work.statics, r,
+                                         out.observer(d));
 
   title(session, out, kDispersiveHeads);
   if (work.iflag != 0) {
