@@ -82,9 +82,10 @@ void report_floors(network::LcFa1& r) {
   if (r.vswr > 99.999f) r.vswr = 99.999f;
 }
 
-}  // namespace
-
-void four_port_response(Session& session, Work& work, Output& out) {
+// The baseline block of the four-port report: the title and the static and dispersive rows at
+// the centre frequency, on the console at once and in the storage file only when the
+// dispersion at the centre frequency holds. False (after the diagnostics) when it does not.
+bool baseline(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
   common_start(session, work, out);
   const bool dispersive_ok = dispersive_analysis(session, work, work.fo);
@@ -101,7 +102,7 @@ void four_port_response(Session& session, Work& work, Output& out) {
   out.console(kPermittivityHeads);
   if (!dispersive_ok) {
     diagnostics(session, work, out, work.fo);
-    return;
+    return false;
   }
   const std::initializer_list<text::Arg> static_row = {0.0f,  st.effe, st.effo, st.effc,
                                                        c.zoe, c.zoo,   c.zo};
@@ -116,6 +117,17 @@ void four_port_response(Session& session, Work& work, Output& out) {
   out.storage(kPermittivityRow, static_row);
   out.storage(kPermittivityRow, dispersive_row);
   out.storage(kLeadIn);
+  return true;
+}
+
+}  // namespace
+
+void four_port_response(Session& session, Work& work, Output& out) {
+  if (!baseline(session, work, out)) return;
+  const input::DesignState& d = session.state;
+  const models::Statics& st = work.statics;
+  const models::CouplerValues& c = work.coupler;
+  const models::CouplerValues& z = work.dispersive;
 
   // The verification mode sweeps with the static values: the driver's dispersion calls are
   // skipped.
