@@ -114,6 +114,9 @@ Problem on_grid(const CrossSection& xs, std::int32_t grid_nm) {
 
 namespace {
 
+constexpr std::uint8_t kA = 0;  // conductor A: the even fingers, ports 1 and 4
+constexpr std::uint8_t kB = 1;  // conductor B: the odd fingers, ports 2 and 3
+
 // The design's lengths in whole grid units.
 struct Units {
   std::int32_t n = 0;
@@ -209,10 +212,11 @@ void add_fingers(Drawing& dr, const Units& u, const Stack& y) {
   const std::int64_t bar = u.half + u.s;  // inner edge of the end bars
   for (std::int64_t k = 0; k < u.n; ++k) {
     const bool a = k % 2 == 0;
-    dr.copper.push_back(box(a ? -bar : -u.half, y.bottom(k), a ? u.half : bar, y.bottom(k) + u.w));
+    dr.copper.push_back(
+        {box(a ? -bar : -u.half, y.bottom(k), a ? u.half : bar, y.bottom(k) + u.w), a ? kA : kB});
   }
-  dr.copper.push_back(box(-(bar + u.w), y.bottom(0), -bar, y.bottom(u.n - 2) + u.w));
-  dr.copper.push_back(box(bar, y.bottom(1), bar + u.w, y.top));
+  dr.copper.push_back({box(-(bar + u.w), y.bottom(0), -bar, y.bottom(u.n - 2) + u.w), kA});
+  dr.copper.push_back({box(bar, y.bottom(1), bar + u.w, y.top), kB});
 }
 
 // Ports: 1 and 4 below finger 0 (conductor A), 2 and 3 above finger n - 1 (conductor B), each a
@@ -234,7 +238,10 @@ void add_ports(Drawing& dr, const Units& u, const Stack& y) {
     const std::int64_t edge = f.up ? y.top : y.y0;
     const std::int64_t end = f.up ? y.top + u.feed : y.y0 - u.feed;
     const std::int64_t outer = f.up ? end + u.wref : end - u.wref;
-    if (u.feed > 0) dr.copper.push_back(box(f.x0, std::min(edge, end), x1, std::max(edge, end)));
+    if (u.feed > 0) {
+      dr.copper.push_back(
+          {box(f.x0, std::min(edge, end), x1, std::max(edge, end)), f.up ? kB : kA});
+    }
     Port& p = dr.ports[i];
     p.number = f.number;
     p.pad = box(f.x0, std::min(end, outer), x1, std::max(end, outer));
@@ -275,6 +282,7 @@ Built draw(const Design& d, std::int32_t grid_nm, const std::string& name) {
   dr.description = describe(d);
   dr.grid_nm = grid_nm;
   dr.strap_width = static_cast<std::int32_t>(u.ws);
+  dr.gap = static_cast<std::int32_t>(u.s);
   add_fingers(dr, u, y);
   add_ports(dr, u, y);
   add_straps(dr, u, y);
