@@ -103,7 +103,7 @@ SeriesValue slab_series(double k, double dx, double ysum) {
     const double y = ysum + 2.0 * j;
     const double r2 = dx2 + y * y;
     out.value += coef * 0.5 * std::log(r2);
-    out.d_dx += coef * dx * r2;
+    out.d_dx += coef * dx / r2;
     coef *= -k;
   }
   if (std::fabs(coef) > 1e-17) {
