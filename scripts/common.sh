@@ -22,7 +22,7 @@ ensure_packages() {
 }
 
 # What building Cuplo needs.
-build_packages=(cmake g++ make libcli11-dev nlohmann-json3-dev)
+build_packages=(cmake g++ make libcli11-dev nlohmann-json3-dev libeigen3-dev)
 # What the tests and benchmarks need on top: GoogleTest, Google Benchmark, groff for the man
 # pages, and the outside readers and field solvers that check Cuplo's files and numbers.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev groff python3-scikit-rf python3-numpy

@@ -18,6 +18,7 @@ Run it with Debian's /usr/bin/python3 (numpy, matplotlib).
 import argparse
 import concurrent.futures
 import csv
+import io
 import json
 import math
 import os
@@ -45,6 +46,9 @@ MIN_FEATURE_PX = 3  # the narrowest width or gap at the coarse cell, pixels
 MIN_THICKNESS_PX = 2  # the thickness of a thick strip at the coarse cell, pixels
 REFINE = 2  # the fine cell is the coarse one halved
 ORDER = 1.0  # the solver's error falls as the first power of the cell (README)
+# atlc prints its values with three decimals: each is uncertain by half a unit of the last
+# digit, and the extrapolation 2 fine - coarse triples that.
+ROUNDING = 0.0005
 # Air above the strips and beside the outer strips, in substrate heights: the cell study in
 # the smallest box, the wall study over the three.
 BOXES = (4, 8, 16)
@@ -226,7 +230,8 @@ def box_limit(values):
 
 def extrapolated(design, solved, boxes=BOXES):
     """The solver's values of a design at zero cell in an unbounded box, and their
-    uncertainties (the two extrapolations' own changes added), from its runs.
+    uncertainties (the two extrapolations' own changes and atlc's rounding added), from its
+    runs.
 
     The value at zero cell in the smallest box (Richardson over the coarse and fine cells)
     is scaled by the walls' factor: the wall study's value in an unbounded box over its value
@@ -240,7 +245,9 @@ def extrapolated(design, solved, boxes=BOXES):
         limit, box_change = box_limit(walls)
         cell = extrapolate(coarse, fine)
         value[q] = cell * limit / walls[0]
-        uncertainty[q] = abs(cell - fine) + abs(box_change) * cell / walls[0]
+        rounding = (1.0 + 2.0 / (REFINE**ORDER - 1.0)) * ROUNDING
+        uncertainty[q] = ((abs(cell - fine) + rounding) * limit / walls[0]
+                          + abs(box_change) * cell / walls[0])
     e, o, ue, uo = value["zoe"], value["zoo"], uncertainty["zoe"], uncertainty["zoo"]
     value["zo"], value["coupling_db"] = derived(e, o)
     uncertainty["zo"] = value["zo"] * 0.5 * (ue / e + uo / o)
@@ -320,6 +327,47 @@ def solve_missing(cache, wanted, atlc, jobs):
             print(f"[{i}/{len(todo)} {time.monotonic() - start:7.0f} s] {d} {key} "
                   f"{seconds:6.1f} s", file=sys.stderr, flush=True)
     return time.monotonic() - start
+
+
+# ---------------------------------------------------------------------------------------
+# Cuplo's field solver (field/) on the same designs
+
+
+def field_values(values, designs):
+    """cuplo-field-values' solution of each design: {design: {quantity: value}}."""
+    lines = "".join(" ".join(f"{x:.17g}" for x in d) + "\n" for d in designs)
+    out = subprocess.run([values], input=lines, capture_output=True, text=True,
+                         check=True).stdout
+    rows = list(csv.DictReader(io.StringIO(out)))
+    return {d: {q: float(r[q]) for q in QUANTITIES} for d, r in zip(designs, rows)
+            if r["status"] == "ok"}
+
+
+def field_check(records, field):
+    """atlc against the field solver: per quantity the median and range of atlc minus field,
+    and how many designs have the field value within atlc's uncertainty."""
+    lines = ["| quantity | atlc - field, median | range | field within atlc's ± | atlc's ±, "
+             "median |", "|---|---:|---:|---:|---:|"]
+    outside = []
+    for q in SOLVED:
+        rs = [r for r in records if r["design"] in field]
+        d = [100.0 * (r["solver"][q] / field[r["design"]][q] - 1.0) for r in rs]
+        inside = [abs(r["solver"][q] - field[r["design"]][q]) <= r["uncertainty"][q] for r in rs]
+        u = [100.0 * r["uncertainty"][q] / r["solver"][q] for r in rs]
+        lines.append(f"| {LABELS[q]} | {np.median(d):+.2f} % | {min(d):+.2f} to {max(d):+.2f} % "
+                     f"| {sum(inside)} of {len(rs)} | {np.median(u):.2f} % |")
+        if q.startswith("eeff"):
+            outside += [f"{', '.join(f'{x:g}' for x in r['design'])} ({LABELS[q]}: atlc "
+                        f"{r['solver'][q]:.4f} ± {r['uncertainty'][q]:.4f}, field "
+                        f"{field[r['design']][q]:.4f})" for r, ok in zip(rs, inside) if not ok]
+    text = "\n".join(lines)
+    if outside:
+        text += "\n\nPermittivities outside atlc's ±: " + "; ".join(outside) + "."
+    return text
+
+
+def find_values():
+    return find_built("cuplo-field-values")
 
 
 # ---------------------------------------------------------------------------------------
@@ -440,8 +488,9 @@ def plots(records, folder=HERE):
     return names
 
 
-def rebuild(cache, readme=README):
-    """Rewrite the generated part of the README (between its markers) and the plots."""
+def rebuild(cache, readme=README, values=None):
+    """Rewrite the generated part of the README (between its markers) and the plots; with
+    cuplo-field-values, also the comparison of atlc with Cuplo's field solver."""
     records = compared(cache, grid())
     if not records:
         sys.exit("compare.py: the cache holds no complete design")
@@ -456,6 +505,9 @@ def rebuild(cache, readme=README):
     checks = study(cache)
     if checks:
         text += f"\n### Cell and walls, one design\n\n{checks}\n"
+    if values:
+        field = field_values(values, [r["design"] for r in records])
+        text += f"\n### atlc against Cuplo's field solver\n\n{field_check(records, field)}\n"
     begin, end = "<!-- generated: begin -->\n", "<!-- generated: end -->\n"
     old = open(readme).read() if os.path.exists(readme) else begin + end
     i, j = old.index(begin) + len(begin), old.index(end)
@@ -505,11 +557,16 @@ def study(cache):
 # ---------------------------------------------------------------------------------------
 
 
-def find_calc(root=os.path.dirname(HERE)):
-    for dirpath, _, files in sorted(os.walk(root)):
-        if "cuplo-calc" in files and "/build" in dirpath[len(root):]:
-            return os.path.join(dirpath, "cuplo-calc")
-    return None
+def find_built(name, root=os.path.dirname(HERE)):
+    """The program under build/ if there is one, else under another build*/ folder."""
+    found = sorted((not dirpath[len(root):].startswith("/build/"), dirpath)
+                   for dirpath, _, files in os.walk(root)
+                   if name in files and dirpath[len(root):].startswith("/build"))
+    return os.path.join(found[0][1], name) if found else None
+
+
+def find_calc():
+    return find_built("cuplo-calc")
 
 
 def main():
@@ -518,6 +575,8 @@ def main():
     parser.add_argument("--calc", help="the cuplo-calc executable (default: under build*/)")
     parser.add_argument("--atlc", default=shutil.which("atlc") or "atlc")
     parser.add_argument("--jobs", type=int, default=2, help="solver processes at once")
+    parser.add_argument("--values", help="cuplo-field-values, for the comparison with the "
+                        "field solver (default: under build*/; none found: left out)")
     args = parser.parse_args()
     cache = load()
     if args.mode == "run":
@@ -531,7 +590,7 @@ def main():
         for d in grid():
             cache.setdefault(d, {})["model"] = model(calc, *d)
         save(cache)
-    records = rebuild(cache)
+    records = rebuild(cache, values=args.values or find_values())
     print(f"compare.py: {len(records)} designs compared", file=sys.stderr)
 
 

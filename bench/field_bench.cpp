@@ -1,0 +1,35 @@
+// Cost of one field-solved cross-section (field/): both meshes, the substrate and air, the
+// extrapolation and the mode values. A six- and a four-strip coupler of a 10-mil alumina
+// board, with and without the strips' thickness: W/H 0.6, S/H 0.1, T/H 0.03 (0 without),
+// Er 9.8. Each pass nudges the width so that nothing is computed once for all passes.
+#include <benchmark/benchmark.h>
+
+#include "field/field.hpp"
+
+namespace {
+
+void BM_FieldCrossSection(benchmark::State& state) {
+  cuplo::field::Geometry g;
+  g.n = static_cast<int>(state.range(0));
+  g.w = 0.6;
+  g.s = 0.1;
+  g.t = state.range(1) != 0 ? 0.03 : 0.0;
+  g.h = 1.0;
+  g.er = 9.8;
+  for (auto _ : state) {
+    g.w = g.w < 0.61 ? g.w + 1e-6 : 0.6;
+    const cuplo::field::Solution s = cuplo::field::solve(g);
+    benchmark::DoNotOptimize(s.modes.zoe);
+    if (s.status != cuplo::field::Status::ok) state.SkipWithError(s.message.c_str());
+  }
+  state.SetLabel(g.t > 0.0 ? "thick" : "no thickness");
+}
+BENCHMARK(BM_FieldCrossSection)
+    ->ArgNames({"n", "thick"})
+    ->Args({4, 0})
+    ->Args({4, 1})
+    ->Args({6, 0})
+    ->Args({6, 1})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
