@@ -1,50 +1,139 @@
 // The library's calculations: the coupler's operations (ops/), in the same order and the same
-// 32-bit arithmetic as the console program runs them, so that each value here is the one
-// the console prints.
+// 32-bit arithmetic as the console program runs them, so that each value of the closed-form
+// model is the one the console prints; the field model's static values plug into the same
+// dispersion and four-port.
 #include "cuplo/coupler.hpp"
 
 #include <cmath>
 
+#include "lib/analysis.hpp"
+#include "ops/field.hpp"
 #include "ops/operations.hpp"
 
 namespace cuplo {
 namespace detail {
-
-// The static analysis of a cross-section: the design, its static values, and the reason it
-// could not be analysed (or nullptr).
-struct AnalysisState {
-  Substrate substrate;
-  CrossSection section;
-  Model model = Model::closed_form;
-  const char* invalid = nullptr;
-  models::Statics statics;
-  std::int32_t iflag = 0;
-};
-
-}  // namespace detail
-
 namespace {
-
-using detail::AnalysisState;
 
 bool finite(float x) {
   return std::isfinite(x);
 }
 
-// The reason a substrate and cross-section cannot be analysed by the model, or nullptr.
-const char* invalid(const Substrate& sub, const CrossSection& xs, Model model) {
-  if (model == Model::field) return "model: the field model is not available yet";
-  if (xs.n != 4 && xs.n != 6) return "n: the closed-form models take 4 or 6 strips";
-  if (!finite(sub.er) || sub.er < 1.0f) return "er: relative permittivity below 1";
-  if (!finite(sub.h) || sub.h <= 0.0f) return "h: substrate height not positive";
-  if (!finite(sub.t) || sub.t < 0.0f) return "t: strip thickness negative";
-  if (!finite(xs.w) || xs.w <= 0.0f) return "w: strip width not positive";
-  if (!finite(xs.s) || xs.s <= 0.0f) return "s: strip spacing not positive";
-  if (!finite(sub.loss_tangent) || sub.loss_tangent < 0.0f) return "loss tangent negative";
-  if (!finite(sub.resistivity) || sub.resistivity < 0.0f) return "resistivity negative";
-  if (!finite(sub.roughness) || sub.roughness < 0.0f) return "roughness negative";
-  return nullptr;
+// The static models on a design, into a state that lives on the caller's stack.
+void analyse(AnalysisState& a) {
+  if (const char* why = invalid(a.substrate, a.section, a.model)) {
+    a.refused = Failure::invalid_input;
+    a.why = why;
+    return;
+  }
+  const ops::Material m = material(a.substrate);
+  const ops::Strips x = strips(a.section);
+  if (a.model == Model::field) {
+    if (!ops::field_statics(m, x, a.statics, a.coupler, a.solution, a.why)) {
+      a.refused = a.solution.status == field::Status::numerical_failure ? Failure::no_solution
+                                                                        : Failure::invalid_input;
+    }
+    return;
+  }
+  ops::Records r;
+  a.iflag = ops::static_analysis(m, x, a.statics, a.coupler, r, nullptr);
 }
+
+// A failed result of the analysis at the design point p: the refusal, or nothing.
+template <class T>
+Result<T> refused_result(const AnalysisState& a, const DesignPoint& p) {
+  return Result<T>::failed(a.refused, a.why.c_str(), limits_of(p, a.model), p);
+}
+
+Result<DispersionPoint> dispersion_of(const AnalysisState& a, float f) {
+  const DesignPoint p = point_of(a.substrate, a.section, f);
+  const Limits limits = limits_of(p, a.model);
+  if (a.refused != Failure::none) return refused_result<DispersionPoint>(a, p);
+  ops::Records r;
+  models::CouplerValues d;
+  if (!disperse(a, f, models::Modes::both, r, d)) {
+    return Result<DispersionPoint>::failed(Failure::no_solution, nullptr, limits, p);
+  }
+  const models::LcEff1& e = r.lceff1;
+  return {{f, e.effef, e.effof, e.effcf, d.zoe, d.zoo, d.zo}, limits, p};
+}
+
+Result<FourPort> four_port_of(const AnalysisState& a, float length, float f,
+                              const Terminations& term) {
+  const DesignPoint p = point_of(a.substrate, a.section, f);
+  const Limits limits = limits_of(p, a.model);
+  if (a.refused != Failure::none) return refused_result<FourPort>(a, p);
+  const auto refuse = [&](const char* why) {
+    return Result<FourPort>::failed(Failure::invalid_input, why, limits, p);
+  };
+  if (!finite(length) || length <= 0.0f) return refuse("l: length not positive");
+  if (!finite(term.rs) || term.rs <= 0.0f || !finite(term.rl) || term.rl <= 0.0f) {
+    return refuse("terminations: resistances not positive");
+  }
+  if (!finite(f) || f < 0.0f) return refuse("f: frequency negative");
+  ops::Records r;
+  models::CouplerValues d;
+  if (!disperse(a, f, models::Modes::both, r, d)) {
+    return Result<FourPort>::failed(Failure::no_solution, nullptr, limits, p);
+  }
+  const Substrate& sub = a.substrate;
+  const ops::Losses losses{network::resistivity_ohm_inch(sub.resistivity),
+                           network::roughness_inch(sub.roughness), sub.loss_tangent};
+  network::LcFa1 fa;
+  if (a.model == Model::field) {
+    float ate = 0.0f;
+    float ato = 0.0f;
+    const models::LcEff1& e = r.lceff1;
+    ops::field_attenuation(material(sub), strips(a.section), losses, f, d.zoe, d.zoo, e.effef,
+                           e.effof, a.solution, ate, ato);
+    ops::mode_response(ate, ato, e.effef, e.effof, length, f, term.rs, term.rl, d.zoe, d.zoo, fa);
+  } else {
+    ops::four_port(material(sub), strips(a.section), losses, length, f, term.rs, term.rl, d.zoe,
+                   d.zoo, r, fa, nullptr);
+  }
+  FourPort out;
+  out.f = f;
+  for (std::size_t i = 0; i < 4; ++i) {
+    out.wave[i] = {fa.wave[0][i], fa.wave[1][i]};
+    out.mag_db[i] = fa.mag[i];
+    out.ang_deg[i] = fa.ang[i];
+  }
+  out.vswr = fa.vswr;
+  out.phase_difference = fa.phi;
+  out.quadrature_error = fa.err;
+  out.dissipative_loss_db = fa.atot;
+  out.total_loss_db = fa.loss;
+  return {out, limits, p};
+}
+
+Result<float> quarter_wave_length_of(const AnalysisState& a, float f) {
+  const DesignPoint p = point_of(a.substrate, a.section, f);
+  const Limits limits = limits_of(p, a.model);
+  if (a.refused != Failure::none) return refused_result<float>(a, p);
+  if (!finite(f) || f <= 0.0f) {
+    return Result<float>::failed(Failure::invalid_input, "f: frequency not positive", limits, p);
+  }
+  models::LcEff1 lceff1;
+  return {ops::quarter_wave_length(material(a.substrate), strips(a.section), a.statics, f, lceff1),
+          limits, p};
+}
+
+Result<float> centre_frequency_of(const AnalysisState& a, float length) {
+  if (a.refused != Failure::none) return Result<float>::failed(a.refused, a.why.c_str());
+  if (!finite(length) || length <= 0.0f) {
+    return Result<float>::failed(Failure::invalid_input, "l: length not positive");
+  }
+  models::LcEff1 lceff1;
+  float f = 0.0f;
+  const bool found =
+      ops::centre_frequency(material(a.substrate), strips(a.section), a.statics, length, f, lceff1);
+  const DesignPoint p = point_of(a.substrate, a.section, f);
+  if (!found) {
+    return Result<float>::failed(Failure::search_bound, nullptr, limits_of(p, a.model), p);
+  }
+  return {f, limits_of(p, a.model), p};
+}
+
+}  // namespace
 
 ops::Material material(const Substrate& sub) {
   return {sub.er, sub.h, sub.t};
@@ -65,114 +154,33 @@ DesignPoint point_of(const Substrate& sub, const CrossSection& xs, float f) {
   return p;
 }
 
-// The static models on a valid design, into a state that lives on the caller's stack.
-void analyse(AnalysisState& a) {
-  a.invalid = invalid(a.substrate, a.section, a.model);
-  if (a.invalid != nullptr) return;
-  ops::Records r;
-  models::CouplerValues unused;
-  a.iflag =
-      ops::static_analysis(material(a.substrate), strips(a.section), a.statics, unused, r, nullptr);
-}
-
-// A failed result of the analysis at the design point p: the invalid input, or nothing.
-template <class T>
-Result<T> invalid_result(const AnalysisState& a, const DesignPoint& p) {
-  return Result<T>::failed(Failure::invalid_input, a.invalid, limits_left(p), p);
-}
-
-// The coupler at f from the static values, both modes dispersed; false when the odd-mode
-// impedance does not stay below the even-mode one.
-bool disperse(const AnalysisState& a, float f, ops::Records& r, models::CouplerValues& out) {
-  std::int32_t iflag = a.iflag;
-  return ops::dispersive_analysis(material(a.substrate), strips(a.section), a.statics, f,
-                                  models::Modes::both, iflag, out, r);
-}
-
-Result<Impedances> impedances_of(const AnalysisState& a, float f) noexcept {
-  const DesignPoint p = point_of(a.substrate, a.section, f);
-  if (a.invalid != nullptr) return invalid_result<Impedances>(a, p);
-  ops::Records r;
-  models::CouplerValues d;
-  if (!disperse(a, f, r, d))
-    return Result<Impedances>::failed(Failure::no_solution, nullptr, limits_left(p), p);
-  return {{d.zo, d.zoe, d.zoo, d.ko, r.lceff1.effef, r.lceff1.effof}, limits_left(p), p};
-}
-
-Result<DispersionPoint> dispersion_of(const AnalysisState& a, float f) noexcept {
-  const DesignPoint p = point_of(a.substrate, a.section, f);
-  if (a.invalid != nullptr) return invalid_result<DispersionPoint>(a, p);
-  ops::Records r;
-  models::CouplerValues d;
-  if (!disperse(a, f, r, d)) {
-    return Result<DispersionPoint>::failed(Failure::no_solution, nullptr, limits_left(p), p);
+Limits limits_of(const DesignPoint& p, Model model) {
+  const Limits left = limits_left(p);
+  if (model == Model::closed_form) return left;
+  Limits kept;
+  for (const Limit l : {Limit::frequency_thickness, Limit::permittivity}) {
+    if (left.contains(l)) kept.add(l);
   }
-  const models::LcEff1& e = r.lceff1;
-  return {{f, e.effef, e.effof, e.effcf, d.zoe, d.zoo, d.zo}, limits_left(p), p};
+  return kept;
 }
 
-Result<FourPort> four_port_of(const AnalysisState& a, float length, float f,
-                              const Terminations& term) noexcept {
-  const DesignPoint p = point_of(a.substrate, a.section, f);
-  const Limits limits = limits_left(p);
-  if (a.invalid != nullptr) return invalid_result<FourPort>(a, p);
-  const auto refuse = [&](const char* why) {
-    return Result<FourPort>::failed(Failure::invalid_input, why, limits, p);
-  };
-  if (!finite(length) || length <= 0.0f) return refuse("l: length not positive");
-  if (!finite(term.rs) || term.rs <= 0.0f || !finite(term.rl) || term.rl <= 0.0f) {
-    return refuse("terminations: resistances not positive");
+const char* invalid(const Substrate& sub, const CrossSection& xs, Model model) {
+  if (model == Model::closed_form && xs.n != 4 && xs.n != 6) {
+    return "n: the closed-form models take 4 or 6 strips (the field model any even number from "
+           "2 to 12)";
   }
-  if (!finite(f) || f < 0.0f) return refuse("f: frequency negative");
-  ops::Records r;
-  models::CouplerValues d;
-  if (!disperse(a, f, r, d))
-    return Result<FourPort>::failed(Failure::no_solution, nullptr, limits, p);
-  const Substrate& sub = a.substrate;
-  const ops::Losses losses{network::resistivity_ohm_inch(sub.resistivity),
-                           network::roughness_inch(sub.roughness), sub.loss_tangent};
-  network::LcFa1 fa;
-  ops::four_port(material(sub), strips(a.section), losses, length, f, term.rs, term.rl, d.zoe,
-                 d.zoo, r, fa, nullptr);
-  FourPort out;
-  out.f = f;
-  for (std::size_t i = 0; i < 4; ++i) {
-    out.wave[i] = {fa.wave[0][i], fa.wave[1][i]};
-    out.mag_db[i] = fa.mag[i];
-    out.ang_deg[i] = fa.ang[i];
+  if (model == Model::field && (xs.n < 2 || xs.n > field::kMaxStrips || xs.n % 2 != 0)) {
+    return "n: the coupler has an even number of strips from 2 to 12";
   }
-  out.vswr = fa.vswr;
-  out.phase_difference = fa.phi;
-  out.quadrature_error = fa.err;
-  out.dissipative_loss_db = fa.atot;
-  out.total_loss_db = fa.loss;
-  return {out, limits, p};
-}
-
-Result<float> quarter_wave_length_of(const AnalysisState& a, float f) noexcept {
-  const DesignPoint p = point_of(a.substrate, a.section, f);
-  if (a.invalid != nullptr) return invalid_result<float>(a, p);
-  if (!finite(f) || f <= 0.0f) {
-    return Result<float>::failed(Failure::invalid_input, "f: frequency not positive",
-                                 limits_left(p), p);
-  }
-  models::LcEff1 lceff1;
-  return {ops::quarter_wave_length(material(a.substrate), strips(a.section), a.statics, f, lceff1),
-          limits_left(p), p};
-}
-
-Result<float> centre_frequency_of(const AnalysisState& a, float length) noexcept {
-  if (a.invalid != nullptr) return Result<float>::failed(Failure::invalid_input, a.invalid);
-  if (!finite(length) || length <= 0.0f) {
-    return Result<float>::failed(Failure::invalid_input, "l: length not positive");
-  }
-  models::LcEff1 lceff1;
-  float f = 0.0f;
-  const bool found =
-      ops::centre_frequency(material(a.substrate), strips(a.section), a.statics, length, f, lceff1);
-  const DesignPoint p = point_of(a.substrate, a.section, f);
-  if (!found) return Result<float>::failed(Failure::search_bound, nullptr, limits_left(p), p);
-  return {f, limits_left(p), p};
+  if (!finite(sub.er) || sub.er < 1.0f) return "er: relative permittivity below 1";
+  if (!finite(sub.h) || sub.h <= 0.0f) return "h: substrate height not positive";
+  if (!finite(sub.t) || sub.t < 0.0f) return "t: strip thickness negative";
+  if (!finite(xs.w) || xs.w <= 0.0f) return "w: strip width not positive";
+  if (!finite(xs.s) || xs.s <= 0.0f) return "s: strip spacing not positive";
+  if (!finite(sub.loss_tangent) || sub.loss_tangent < 0.0f) return "loss tangent negative";
+  if (!finite(sub.resistivity) || sub.resistivity < 0.0f) return "resistivity negative";
+  if (!finite(sub.roughness) || sub.roughness < 0.0f) return "roughness negative";
+  return nullptr;
 }
 
 AnalysisState state_of(const Substrate& sub, const CrossSection& xs, Model model) {
@@ -184,7 +192,38 @@ AnalysisState state_of(const Substrate& sub, const CrossSection& xs, Model model
   return a;
 }
 
-}  // namespace
+bool disperse(const AnalysisState& a, float f, models::Modes modes, ops::Records& r,
+              models::CouplerValues& out) {
+  const ops::Material m = material(a.substrate);
+  const ops::Strips x = strips(a.section);
+  if (a.model == Model::field) {
+    return ops::field_dispersive(m, x, a.statics, a.coupler, f, modes, out, r);
+  }
+  std::int32_t iflag = a.iflag;
+  return ops::dispersive_analysis(m, x, a.statics, f, modes, iflag, out, r);
+}
+
+Result<Impedances> impedances_of(const AnalysisState& a, float f) {
+  const DesignPoint p = point_of(a.substrate, a.section, f);
+  const Limits limits = limits_of(p, a.model);
+  if (a.refused != Failure::none) return refused_result<Impedances>(a, p);
+  ops::Records r;
+  models::CouplerValues d;
+  if (!disperse(a, f, models::Modes::both, r, d)) {
+    return Result<Impedances>::failed(Failure::no_solution, nullptr, limits, p);
+  }
+  return {{d.zo, d.zoe, d.zoo, d.ko, r.lceff1.effef, r.lceff1.effof}, limits, p};
+}
+
+}  // namespace detail
+
+using detail::AnalysisState;
+using detail::invalid;
+using detail::limits_of;
+using detail::material;
+using detail::point_of;
+using detail::state_of;
+using detail::strips;
 
 const char* describe(Failure failure) noexcept {
   switch (failure) {
@@ -216,39 +255,40 @@ const CrossSection& Analysis::section() const noexcept {
 }
 
 Result<Impedances> Analysis::impedances(float f) const noexcept {
-  return impedances_of(*state_, f);
+  return detail::impedances_of(*state_, f);
 }
 
 Result<DispersionPoint> Analysis::dispersion(float f) const noexcept {
-  return dispersion_of(*state_, f);
+  return detail::dispersion_of(*state_, f);
 }
 
 Result<FourPort> Analysis::four_port(float length, float f,
-                                     const Terminations& terminations) const noexcept {
-  return four_port_of(*state_, length, f, terminations);
+                                     const Terminations& terminations) const {
+  return detail::four_port_of(*state_, length, f, terminations);
 }
 
 Result<float> Analysis::quarter_wave_length(float f) const noexcept {
-  return quarter_wave_length_of(*state_, f);
+  return detail::quarter_wave_length_of(*state_, f);
 }
 
 Result<float> Analysis::centre_frequency(float length) const noexcept {
-  return centre_frequency_of(*state_, length);
+  return detail::centre_frequency_of(*state_, length);
 }
 
 Result<Impedances> impedance(const Substrate& substrate, const CrossSection& section, float f,
-                             Model model) noexcept {
-  return impedances_of(state_of(substrate, section, model), f);
+                             Model model) {
+  return detail::impedances_of(state_of(substrate, section, model), f);
 }
 
 Result<DispersionPoint> dispersion(const Substrate& substrate, const CrossSection& section, float f,
-                                   Model model) noexcept {
-  return dispersion_of(state_of(substrate, section, model), f);
+                                   Model model) {
+  return detail::dispersion_of(state_of(substrate, section, model), f);
 }
 
 Result<FourPort> four_port(const Substrate& substrate, const Coupler& coupler, float f,
-                           const Terminations& terminations, Model model) noexcept {
-  return four_port_of(state_of(substrate, coupler.section, model), coupler.length, f, terminations);
+                           const Terminations& terminations, Model model) {
+  return detail::four_port_of(state_of(substrate, coupler.section, model), coupler.length, f,
+                              terminations);
 }
 
 SMatrix s_matrix(const FourPort& r) noexcept {
@@ -268,7 +308,8 @@ Result<std::vector<FourPort>> response(const Substrate& substrate, const Coupler
   Limits limits;
   DesignPoint point = point_of(substrate, coupler.section, 0.0f);
   for (const float f : frequencies) {
-    const Result<FourPort> r = four_port_of(a, coupler.length, f, {reference_ohm, reference_ohm});
+    const Result<FourPort> r =
+        detail::four_port_of(a, coupler.length, f, {reference_ohm, reference_ohm});
     limits |= r.limits();
     // The point words the limits: the highest frequency decides the dispersion limit.
     if (!(r.point().f <= point.f)) point = r.point();
@@ -294,6 +335,10 @@ const char* invalid_target(const Target& target) {
   return nullptr;
 }
 
+bool finite(float x) {
+  return std::isfinite(x);
+}
+
 const char* invalid_synthesis(const Substrate& sub, std::int32_t n, const Target& target, float f,
                               Model model) {
   const CrossSection probe{n, 1.0f, 1.0f};
@@ -303,8 +348,10 @@ const char* invalid_synthesis(const Substrate& sub, std::int32_t n, const Target
   return nullptr;
 }
 
-// The coupler values a target aims at, completed by the two-line conversion: zo, cc, ko
-// (negative dB), zoe, zoo.
+}  // namespace
+
+namespace detail {
+
 models::CouplerValues aim(const Target& target) {
   models::CouplerValues a;
   if (target.kind == Target::Kind::zo_coupling) {
@@ -319,17 +366,14 @@ models::CouplerValues aim(const Target& target) {
   return a;
 }
 
-// The synthesized cross-section judged against the limits with the target's impedance and
-// coupling, then analysed again (static at f = 0) as its check. A failed search has no
-// dimensions: only the limits that the target and the substrate decide are judged.
 Result<Synthesis> checked(const Substrate& sub, Synthesis out, const models::CouplerValues& a,
-                          std::int32_t iflag, Model model) {
+                          bool found, Model model) {
   DesignPoint p = point_of(sub, out.section, out.f);
   p.synthesis = true;
   p.coupling_db = a.ko;
   p.zo = a.zo;
-  Limits limits = limits_left(p);
-  if (iflag != 0) {
+  const Limits limits = limits_of(p, model);
+  if (!found) {
     Limits known;
     for (const Limit l : {Limit::frequency_thickness, Limit::permittivity, Limit::coupling,
                           Limit::impedance, Limit::synthesis_coupling}) {
@@ -338,7 +382,7 @@ Result<Synthesis> checked(const Substrate& sub, Synthesis out, const models::Cou
     return Result<Synthesis>::failed(Failure::search_bound, nullptr, known, p);
   }
   const Result<Impedances> again = impedances_of(state_of(sub, out.section, model), out.f);
-  if (!again) return Result<Synthesis>::failed(again.failure(), nullptr, limits, p);
+  if (!again) return Result<Synthesis>::failed(again.failure(), again.detail(), limits, p);
   out.check = *again;
   return {out, limits, p};
 }
@@ -354,54 +398,63 @@ Synthesis aimed(const models::CouplerValues& a, std::int32_t n, float f) {
   return out;
 }
 
-}  // namespace
+Result<Synthesis> closed_form_synthesis(const Substrate& sub, std::int32_t n,
+                                        const models::CouplerValues& a, float f, bool dispersive) {
+  Synthesis out = aimed(a, n, f);
+  std::int32_t iflag = 0;
+  if (dispersive) {
+    ops::Records r;
+    models::CouplerValues targets = a;
+    models::Statics st;
+    iflag = ops::dispersive_synthesis(material(sub), n, f, targets, out.section.w, out.section.s,
+                                      st, r, nullptr);
+    out.zo = targets.zo;
+    out.zoe = targets.zoe;
+    out.zoo = targets.zoo;
+    out.eeff_even = r.lceff1.effef;
+    out.eeff_odd = r.lceff1.effof;
+  } else {
+    models::Statics st;
+    models::MsImp1 msimp1;
+    iflag = ops::static_synthesis(material(sub), n, a.zo, a.cc, out.section.w, out.section.s, st,
+                                  msimp1, nullptr);
+    out.eeff_even = st.effe;
+    out.eeff_odd = st.effo;
+  }
+  return checked(sub, out, a, iflag == 0, Model::closed_form);
+}
+
+}  // namespace detail
 
 Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target,
-                             Model model) noexcept {
+                             Model model) {
   if (const char* why = invalid_synthesis(sub, n, target, 0.0f, model)) {
     return Result<Synthesis>::failed(Failure::invalid_input, why);
   }
-  const models::CouplerValues a = aim(target);
-  Synthesis out = aimed(a, n, 0.0f);
-  models::Statics st;
-  models::MsImp1 msimp1;
-  const std::int32_t iflag = ops::static_synthesis(material(sub), n, a.zo, a.cc, out.section.w,
-                                                   out.section.s, st, msimp1, nullptr);
-  out.eeff_even = st.effe;
-  out.eeff_odd = st.effo;
-  return checked(sub, out, a, iflag, model);
+  if (model == Model::field) return detail::field_synthesis(sub, n, target, 0.0f, false);
+  return detail::closed_form_synthesis(sub, n, detail::aim(target), 0.0f, false);
 }
 
 Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target& target, float f,
-                             Model model) noexcept {
+                             Model model) {
   if (const char* why = invalid_synthesis(sub, n, target, f, model)) {
     return Result<Synthesis>::failed(Failure::invalid_input, why);
   }
-  const models::CouplerValues a = aim(target);
-  Synthesis out = aimed(a, n, f);
-  ops::Records r;
-  models::CouplerValues targets = a;
-  models::Statics st;
-  const std::int32_t iflag = ops::dispersive_synthesis(material(sub), n, f, targets, out.section.w,
-                                                       out.section.s, st, r, nullptr);
-  out.zo = targets.zo;
-  out.zoe = targets.zoe;
-  out.zoo = targets.zoo;
-  out.eeff_even = r.lceff1.effef;
-  out.eeff_odd = r.lceff1.effof;
-  return checked(sub, out, a, iflag, model);
+  if (model == Model::field) return detail::field_synthesis(sub, n, target, f, true);
+  return detail::closed_form_synthesis(sub, n, detail::aim(target), f, true);
 }
 
 Result<Sensitivity> sensitivity(const Substrate& sub, const CrossSection& xs, float f, Mode mode,
-                                Model model) noexcept {
+                                Model model) {
   const DesignPoint p = point_of(sub, xs, f);
-  const Limits limits = limits_left(p);
+  const Limits limits = limits_of(p, model);
   if (const char* why = invalid(sub, xs, model)) {
     return Result<Sensitivity>::failed(Failure::invalid_input, why, limits, p);
   }
   if (!finite(f) || f < 0.0f) {
     return Result<Sensitivity>::failed(Failure::invalid_input, "f: frequency negative", limits, p);
   }
+  if (model == Model::field) return detail::field_sensitivity(state_of(sub, xs, model), f);
   ops::Records r;
   Sensitivity out;
   out.f = f;

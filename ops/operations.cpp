@@ -104,8 +104,13 @@ void four_port(const Material& m, const Strips& x, const Losses& losses, float l
   float ato = 0.0f;
   network::lclos(ate, ato, m.er, f, m.h, x.n, losses.res, x.s, losses.sr, m.t, losses.tlos, x.w,
                  zoe, zoo, r.lceff1, r.msimp1, observer);
+  mode_response(ate, ato, r.lceff1.effef, r.lceff1.effof, l, f, rs, rl, zoe, zoo, out);
+}
+
+void mode_response(float ate, float ato, float effe, float effo, float l, float f, float rs,
+                   float rl, float zoe, float zoo, network::LcFa1& out) {
   out.f = f;
-  network::lcfa(ate, ato, r.lceff1.effef, r.lceff1.effof, l, rl, rs, zoe, zoo, out);
+  network::lcfa(ate, ato, effe, effo, l, rl, rs, zoe, zoo, out);
 }
 
 void sensitivity(const Material& m, const Strips& x, float f, models::Modes modes, Sensitivity& out,

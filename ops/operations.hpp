@@ -112,6 +112,11 @@ bool microstrip_width(const Material& m, float z, float& w, models::MsImp1& msim
 void four_port(const Material& m, const Strips& x, const Losses& losses, float l, float f, float rs,
                float rl, float zoe, float zoo, Records& r, network::LcFa1& out, Observer observer);
 
+// The response (lcfa) at f of a coupler of length l between rs and rl from its modes'
+// attenuations (dB per inch), permittivities and impedances at f, into out, out.f = f.
+void mode_response(float ate, float ato, float effe, float effo, float l, float f, float rs,
+                   float rl, float zoe, float zoo, network::LcFa1& out);
+
 // The normalized sensitivities of the dispersive impedances at f, the given modes dispersed,
 // and the impedances zoef and zoof there.
 struct Sensitivity {

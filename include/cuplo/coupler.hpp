@@ -181,8 +181,7 @@ class Analysis {
   Result<DispersionPoint> dispersion(float f) const noexcept;
   // Four-port response of a coupler of this cross-section and the given length at f, with
   // conductor and dielectric losses from the substrate.
-  Result<FourPort> four_port(float length, float f,
-                             const Terminations& terminations) const noexcept;
+  Result<FourPort> four_port(float length, float f, const Terminations& terminations) const;
   // The length that is a quarter wavelength at f on the coupler's dispersive permittivity.
   Result<float> quarter_wave_length(float f) const noexcept;
   // The centre frequency of a coupler of this length: where it is a quarter wavelength.
@@ -194,12 +193,11 @@ class Analysis {
 
 // One-call forms of the analyses.
 Result<Impedances> impedance(const Substrate& substrate, const CrossSection& section, float f,
-                             Model model = Model::closed_form) noexcept;
+                             Model model = Model::closed_form);
 Result<DispersionPoint> dispersion(const Substrate& substrate, const CrossSection& section, float f,
-                                   Model model = Model::closed_form) noexcept;
+                                   Model model = Model::closed_form);
 Result<FourPort> four_port(const Substrate& substrate, const Coupler& coupler, float f,
-                           const Terminations& terminations = {},
-                           Model model = Model::closed_form) noexcept;
+                           const Terminations& terminations = {}, Model model = Model::closed_form);
 
 // The four-port response at each frequency, every port terminated in the reference impedance:
 // the S-parameters of the coupler referred to it (s_matrix of each). The first frequency that
@@ -213,14 +211,14 @@ Result<std::vector<FourPort>> response(const Substrate& substrate, const Coupler
 // static impedances. A failed synthesis carries the limits that the target and the substrate
 // decide (its dimensions are not there to judge).
 Result<Synthesis> synthesize(const Substrate& substrate, std::int32_t n, const Target& target,
-                             Model model = Model::closed_form) noexcept;
+                             Model model = Model::closed_form);
 // The same from the dispersive impedances at f.
 Result<Synthesis> synthesize(const Substrate& substrate, std::int32_t n, const Target& target,
-                             float f, Model model = Model::closed_form) noexcept;
+                             float f, Model model = Model::closed_form);
 
 // Sensitivities of the dispersive impedances at f.
 Result<Sensitivity> sensitivity(const Substrate& substrate, const CrossSection& section, float f,
-                                Mode mode, Model model = Model::closed_form) noexcept;
+                                Mode mode, Model model = Model::closed_form);
 
 // Width of a single microstrip of impedance z on the substrate (static model, strip
 // thickness t), found by a bounded search.

@@ -3,10 +3,13 @@
 // the design left, with the design point they were judged at (to word the warnings).
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -45,14 +48,19 @@ class [[nodiscard]] Result {
          const DesignPoint& point = {}) noexcept(std::is_nothrow_move_constructible_v<T>)
       : value_(std::move(value)), limits_(limits), point_(point) {}
 
-  // No values: why, what in the input was wrong (a static text, or nullptr), and the limits
-  // that could be judged without them.
+  // No values: why, what in the input was wrong (or nullptr; a longer text is cut), and the
+  // limits that could be judged without them.
   [[nodiscard]] static Result failed(
       Failure failure, const char* detail = nullptr, Limits limits = {},
       const DesignPoint& point = {}) noexcept(std::is_nothrow_default_constructible_v<T>) {
     Result r(T{}, limits, point);
     r.failure_ = failure;
-    r.detail_ = detail;
+    if (detail != nullptr) {
+      std::size_t i = 0;
+      for (; detail[i] != '\0' && i + 1 < r.detail_.size(); ++i) r.detail_[i] = detail[i];
+      r.detail_[i] = '\0';
+      r.has_detail_ = true;
+    }
     return r;
   }
 
@@ -69,8 +77,8 @@ class [[nodiscard]] Result {
   T value_or(T fallback) const { return ok() ? value_ : std::move(fallback); }
 
   Failure failure() const noexcept { return failure_; }
-  // What was wrong with the input (invalid_input), or nullptr.
-  const char* detail() const noexcept { return detail_; }
+  // What was wrong with the input, or nullptr; valid as long as the result.
+  const char* detail() const noexcept { return has_detail_ ? detail_.data() : nullptr; }
   // The accuracy limits of the models that the design left, and where they were judged.
   Limits limits() const noexcept { return limits_; }
   const DesignPoint& point() const noexcept { return point_; }
@@ -88,7 +96,8 @@ class [[nodiscard]] Result {
   Limits limits_;
   DesignPoint point_;
   Failure failure_ = Failure::none;
-  const char* detail_ = nullptr;
+  bool has_detail_ = false;
+  std::array<char, 160> detail_{};  // held, so that a detail composed for this result lives
 };
 
 }  // namespace cuplo
