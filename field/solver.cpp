@@ -92,14 +92,6 @@ namespace detail {
 
 namespace {
 
-// One strip's elements, centred on x = 0, with the index of each element's mirror image
-// through the strip's centre line.
-struct StripMesh {
-  std::vector<Segment> segments;
-  std::vector<int> mirror;
-  std::vector<double> cx, cy;  // collocation points
-};
-
 // Cosine spacing of [-half, half] in m elements (nodes denser towards both ends).
 std::vector<double> graded(double half, int m) {
   std::vector<double> x(static_cast<std::size_t>(m) + 1);
@@ -108,6 +100,10 @@ std::vector<double> graded(double half, int m) {
   }
   return x;
 }
+
+using Matrix = Eigen::MatrixXd;
+
+}  // namespace
 
 StripMesh strip_mesh(const Layout& layout) {
   StripMesh out;
@@ -146,10 +142,6 @@ StripMesh strip_mesh(const Layout& layout) {
   }
   return out;
 }
-
-using Matrix = Eigen::MatrixXd;
-
-}  // namespace
 
 Capacitances capacitances(const Layout& layout, const Kernel& kernel) {
   Capacitances out;
