@@ -51,7 +51,7 @@ bool positive_finite(double v) { return std::isfinite(v) && v > 0.0; }
 // An element count from a real target: rounded up, at least `least`, saturating.
 int count(double wanted, int least, bool even) {
   const double lowest = static_cast<double>(least);
-  const double v = std::ceil(wanted >= lowest ? std::min(wanted, 1e6) : lowest);
+  const double v = std::ceil(wanted >= lowest ? std::min(wanted, 1e6) : lowest);  // NaN: lowest
   int out = static_cast<int>(v);
   if (even && out % 2 != 0) ++out;
   return out;
