@@ -26,7 +26,7 @@ struct Geometry {
   int n = 4;        // number of strips, 1 to 12 (1: a single microstrip)
   double w = 0.0;   // strip width, > 0
   double s = 0.0;   // gap between adjacent strips, > 0 (ignored for n = 1)
-  double t = 0.0;   // strip thickness, >= 0 (0: strips of no thickness)
+  double t = 0.0;   // strip thickness, >= 0 (0, or below 1e-6 of min(W, S, H): no thickness)
   double h = 0.0;   // substrate height, > 0
   double er = 1.0;  // substrate's relative permittivity, >= 1
 };

@@ -335,7 +335,10 @@ Solution solve(const Geometry& g, const Options& options) {
   }
   const double w = g.w / g.h;
   const double s = g.n > 1 ? g.s / g.h : 1.0;
-  const double t = g.t / g.h;
+  // A thickness below a millionth of the smallest of W, S and H changes no value by more
+  // than about 1e-6, and the faces of a strip that thin would make the system singular: it
+  // is solved as no thickness.
+  const double t = g.t / g.h < 1e-6 * std::min({w, s, 1.0}) ? 0.0 : g.t / g.h;
   if (!(w >= kMinRatio && w <= kMaxRatio)) {
     return failure(Status::out_of_range, "W/H = %g: the solver takes 0.01 to 100", w);
   }

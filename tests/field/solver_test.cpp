@@ -129,7 +129,7 @@ TEST(Limits, AtWideGapsTheGroupsAreSingleStripsInParallel) {
 TEST(Limits, VanishingThicknessIsContinuous) {
   for (const Geometry g : {Geometry{1, 0.5, 0.0, 0.0, 1.0, 9.8}, Geometry{4, 0.3, 0.1, 0.0, 1.0, 4.4}}) {
     const Solution flat = solved(g);
-    for (const double t : {1e-3, 1e-5, 1e-7}) {
+    for (const double t : {1e-3, 1e-5, 1e-7, 1e-9, 1e-15, 1e-300}) {
       Geometry thin = g;
       thin.t = t;
       const Solution s = solved(thin);
