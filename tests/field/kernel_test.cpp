@@ -190,3 +190,36 @@ INSTANTIATE_TEST_SUITE_P(Strips, Mesh,
                                            Layout{2, 0.05, 0.05, 0.3, 1.0, 16, 9}));
 
 }  // namespace
+
+namespace {
+
+TEST(SlabKernel, IntegratesTheSeriesOverLongElements) {
+  // Elements of wide strips reach several substrate heights; the series, smooth but varying
+  // on the scale of 2H, is integrated in pieces. Against a fine quadrature of the same terms.
+  const double k = 0.8;
+  const SlabTable table(k, 20.0, 2.0, 2.6);
+  const cuplo::field::detail::SlabKernel kernel(k, &table);
+  const cuplo::field::detail::SlabKernel air(0.0, nullptr);
+  struct Case {
+    Segment s;
+    double px, py;
+  };
+  for (const Case c : {Case{{0.0, 1.0, 6.0, 1.0}, -0.5, 1.0}, Case{{0.0, 1.3, 3.0, 1.3}, 3.2, 1.0},
+                       Case{{0.0, 1.0, 0.2, 1.0}, 0.1, 1.3}}) {
+    const Segment& s = c.s;
+    const double len = length(s);
+    auto series = [&](double u) {
+      return table(c.px - (s.x1 + u * (s.x2 - s.x1)), c.py + s.y1 + u * (s.y2 - s.y1));
+    };
+    const Segment surface{s.x1, 2.0 - s.y1, s.x2, 2.0 - s.y2};
+    const Segment ground{s.x1, -s.y1, s.x2, -s.y2};
+    const double direct = log_integral(c.px, c.py, s);
+    const double substrate = -direct + k * log_integral(c.px, c.py, surface) +
+                             len * quadrature(series, 0.0, 1.0, 2000);
+    EXPECT_NEAR(kernel.integral(c.px, c.py, s)[1], substrate, 1e-7 * len) << c.px;
+    EXPECT_NEAR(air.integral(c.px, c.py, s)[0], -direct + log_integral(c.px, c.py, ground),
+                1e-12 * len);
+  }
+}
+
+}  // namespace
