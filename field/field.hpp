@@ -6,9 +6,9 @@
 // Green's function of a line charge above a grounded dielectric slab as an image series
 // (Silvester 1968; Bryant and Weiss 1968): the interface and the ground need no unknowns, and
 // every face of a thick strip lies in air, so thickness is exact. Pulse elements graded
-// towards the edges, collocation at their midpoints, the mirror symmetry of the
-// cross-section halving the unknowns, and Richardson extrapolation over two meshes. Double
-// precision throughout.
+// towards the edges, collocation at each face's Chebyshev points, the mirror symmetry of
+// the cross-section halving the unknowns, and Richardson extrapolation over two meshes.
+// Double precision throughout (field/README.md: method, accuracy, convergence study).
 //
 // Nothing here prints, throws or aborts: a geometry that cannot be solved comes back as a
 // Status and a one-line message.
@@ -26,7 +26,7 @@ struct Geometry {
   int n = 4;        // number of strips, 1 to 12 (1: a single microstrip)
   double w = 0.0;   // strip width, > 0
   double s = 0.0;   // gap between adjacent strips, > 0 (ignored for n = 1)
-  double t = 0.0;   // strip thickness, >= 0 (0: strips of no thickness)
+  double t = 0.0;   // strip thickness, >= 0 (0, or below 1e-6 of min(W, S, H): no thickness)
   double h = 0.0;   // substrate height, > 0
   double er = 1.0;  // substrate's relative permittivity, >= 1
 };
@@ -37,8 +37,9 @@ struct Options {
   // T/H <= 0.3 and Er up to 25 (field/README.md); more is slower and closer.
   double density = 1.0;
   // true: the values extrapolated to zero element size from the mesh and the mesh halved
-  // (Richardson, error falling as the square of the element size). false: the values of the
-  // halved mesh itself. Both meshes are solved either way.
+  // (Richardson, for an error falling as the cube of the element size on strips of no
+  // thickness, as its square on thick strips). false: the values of the halved mesh
+  // itself. Both meshes are solved either way.
   bool extrapolate = true;
 };
 

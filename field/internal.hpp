@@ -102,6 +102,18 @@ struct Layout {
   int m_side = 0;
 };
 
+// One strip's elements, centred on x = 0: the lower face (m elements, left to right), then
+// for t > 0 the upper face (m) and the left and right sides (m_side each, bottom to top);
+// the index of each element's mirror image through the strip's centre line; and the
+// collocation point of each element (a face's Chebyshev points: the midpoints in the angle
+// of the cosine spacing).
+struct StripMesh {
+  std::vector<Segment> segments;
+  std::vector<int> mirror;
+  std::vector<double> cx, cy;
+};
+StripMesh strip_mesh(const Layout& layout);
+
 // Maxwell capacitance matrices of one mesh, n x n row-major, F/m: [0] in air, [1] with the
 // substrate (equal for a kernel of one medium). ok is false when the system was singular or
 // gave a value that is not finite.
@@ -118,7 +130,8 @@ Capacitances capacitances(const Layout& layout, const Kernel& kernel);
 Layout mesh(int n, double w, double s, double t, double density);
 
 // The capacitances of the mesh and of the mesh halved, and their Richardson extrapolation
-// (error falling as h^2): extrapolated = (4 fine - coarse) / 3, per matrix entry.
+// per matrix entry: (8 fine - coarse) / 7 for strips of no thickness (error falling as
+// h^3), (4 fine - coarse) / 3 for thick strips (h^2).
 struct Extrapolation {
   bool ok = false;
   std::array<std::vector<double>, 2> fine;

@@ -23,6 +23,14 @@ namespace cuplo::field::detail {
 
 namespace {
 
+// v rounded down into [lo, hi]; lo for a value that is not a number: a float-to-integer
+// conversion without undefined behaviour on any input.
+std::size_t saturate(double v, std::size_t lo, std::size_t hi) {
+  if (!(v >= static_cast<double>(lo))) return lo;
+  if (!(v <= static_cast<double>(hi))) return hi;
+  return static_cast<std::size_t>(v);
+}
+
 // The antiderivative of ln sqrt(xi^2 + d^2) in xi.
 double antiderivative(double xi, double d) {
   const double r2 = xi * xi + d * d;
@@ -53,7 +61,7 @@ double gauss(const Segment& s, double short_piece, double piece, const F& f) {
     return 0.5 * len * (f(mx - a * dx, my - a * dy) + f(mx + a * dx, my + a * dy));
   }
   const double wanted = std::ceil(len / piece);
-  const int pieces = wanted < 1.0 ? 1 : wanted > 4096.0 ? 4096 : static_cast<int>(wanted);
+  const auto pieces = static_cast<int>(saturate(wanted, 1, 4096));
   const double px = dx / pieces;
   const double py = dy / pieces;
   double sum = 0.0;
@@ -144,7 +152,7 @@ SeriesValue slab_series(double k, double dx, double ysum) {
 SlabTable::SlabTable(double k, double dx_max, double ysum_min, double ysum_max) {
   const double u_max = std::asinh(0.5 * std::max(0.0, dx_max));
   const double cells = std::ceil(u_max / step_);
-  nu_ = static_cast<std::size_t>(std::clamp(cells, 1.0, 65536.0)) + 1;
+  nu_ = saturate(cells, 1, 65536) + 1;
   const double centre = 0.5 * (ysum_min + ysum_max);
   const double half = 0.5 * (ysum_max - ysum_min);
   std::size_t p = 1;
@@ -155,7 +163,7 @@ SlabTable::SlabTable(double k, double dx_max, double ysum_min, double ysum_max) 
     // sums of two face heights of a thick strip (2, 2 + T, 2 + 2T) fall on nodes.
     const double a = centre / half;
     const double rho = a + std::sqrt(a * a - 1.0);
-    p = static_cast<std::size_t>(std::clamp(std::ceil(24.0 / std::log(rho)), 2.0, 40.0));
+    p = saturate(std::ceil(24.0 / std::log(rho)), 2, 40);
     p += 1 - p % 2;
   }
   ysum_.resize(p);
@@ -186,9 +194,8 @@ SlabTable::SlabTable(double k, double dx_max, double ysum_min, double ysum_max) 
 double SlabTable::operator()(double dx, double ysum) const {
   const double half = 0.5 * std::fabs(dx);
   const double x = std::log(half + std::sqrt(1.0 + half * half)) / step_;  // asinh, cheaper
-  const double last = static_cast<double>(nu_ - 2);
-  const double cell = std::floor(std::min(x, last));
-  const auto i = static_cast<std::size_t>(cell);
+  const std::size_t i = saturate(x, 0, nu_ - 2);
+  const double cell = static_cast<double>(i);
   const double t = x - cell;
   const double t2 = t * t;
   const double h00 = (1.0 + 2.0 * t) * (1.0 - t) * (1.0 - t);

@@ -51,7 +51,7 @@ bool positive_finite(double v) { return std::isfinite(v) && v > 0.0; }
 // An element count from a real target: rounded up, at least `least`, saturating.
 int count(double wanted, int least, bool even) {
   const double lowest = static_cast<double>(least);
-  const double v = std::ceil(wanted >= lowest ? std::min(wanted, 1e6) : lowest);
+  const double v = std::ceil(wanted >= lowest ? std::min(wanted, 1e6) : lowest);  // NaN: lowest
   int out = static_cast<int>(v);
   if (even && out % 2 != 0) ++out;
   return out;
@@ -92,14 +92,6 @@ namespace detail {
 
 namespace {
 
-// One strip's elements, centred on x = 0, with the index of each element's mirror image
-// through the strip's centre line.
-struct StripMesh {
-  std::vector<Segment> segments;
-  std::vector<int> mirror;
-  std::vector<double> cx, cy;  // collocation points
-};
-
 // Cosine spacing of [-half, half] in m elements (nodes denser towards both ends).
 std::vector<double> graded(double half, int m) {
   std::vector<double> x(static_cast<std::size_t>(m) + 1);
@@ -108,6 +100,10 @@ std::vector<double> graded(double half, int m) {
   }
   return x;
 }
+
+using Matrix = Eigen::MatrixXd;
+
+}  // namespace
 
 StripMesh strip_mesh(const Layout& layout) {
   StripMesh out;
@@ -146,10 +142,6 @@ StripMesh strip_mesh(const Layout& layout) {
   }
   return out;
 }
-
-using Matrix = Eigen::MatrixXd;
-
-}  // namespace
 
 Capacitances capacitances(const Layout& layout, const Kernel& kernel) {
   Capacitances out;
@@ -343,7 +335,10 @@ Solution solve(const Geometry& g, const Options& options) {
   }
   const double w = g.w / g.h;
   const double s = g.n > 1 ? g.s / g.h : 1.0;
-  const double t = g.t / g.h;
+  // A thickness below a millionth of the smallest of W, S and H changes no value by more
+  // than about 1e-6, and the faces of a strip that thin would make the system singular: it
+  // is solved as no thickness.
+  const double t = g.t / g.h < 1e-6 * std::min({w, s, 1.0}) ? 0.0 : g.t / g.h;
   if (!(w >= kMinRatio && w <= kMaxRatio)) {
     return failure(Status::out_of_range, "W/H = %g: the solver takes 0.01 to 100", w);
   }

@@ -64,28 +64,31 @@ def main():
     if args.solve and shutil.which("atlc"):
         compare.solve_missing(cache, wanted, "atlc", 1)
     f = field(args.values, DESIGNS)
-    print("| design (N, Er, W/H, S/H, T/H) | quantity | px per H | atlc, box 4 H | order seen "
-          "| extrapolated, order 1 | extrapolated, order seen | field | atlc order 1 - field "
-          "| atlc order seen - field |")
-    print("|---|---|---|---|---:|---:|---:|---:|---:|---:|")
+    print("| design (N, Er, W/H, S/H, T/H) | quantity | px per H | atlc, box 4 H "
+          "| extrapolated from each pair of cells (order 1), minus field | order seen "
+          "| extrapolated with it, minus field | field |")
+    print("|---|---|---|---|---|---:|---:|---:|")
     for d, fv in zip(DESIGNS, f):
         p = compare.pixels_per_h(*d[2:])
         have = cache.get(d, {})
         cells = [k * p for k in LEVELS if (k * p, box) in have]
+        b = compare.pixels_per_h(*d[2:], feature=1, thickness=1)
         for q in compare.SOLVED:
-            z = [have[(c, box)][q] for c in cells]
-            b = compare.pixels_per_h(*d[2:], feature=1, thickness=1)
-            walls = [have[(b, bx)][q] for bx in compare.BOXES] if all(
-                (b, bx) in have for bx in compare.BOXES) else None
-            factor = compare.box_limit(walls)[0] / walls[0] if walls else float("nan")
-            seen = order(z[-3:]) if len(z) >= 3 else None
-            one = compare.extrapolate(z[-2], z[-1]) * factor
-            best = (z[-1] + (z[-1] - z[-2]) / (2.0 ** seen - 1.0)) * factor if seen else one
             ref = float(fv[q])
+            z = [have[(c, box)][q] for c in cells]
+            walls = [have[(b, bx)][q] for bx in compare.BOXES]
+            factor = compare.box_limit(walls)[0] / walls[0]
+            pairs = [100 * (compare.extrapolate(z[i], z[i + 1]) * factor / ref - 1)
+                     for i in range(len(z) - 1) if cells[i + 1] == 2 * cells[i]]
+            seen = order(z[-3:]) if len(z) >= 3 and cells[-1] == 4 * cells[-3] else None
+            best = ((z[-1] + (z[-1] - z[-2]) / (2.0 ** seen - 1.0)) * factor if seen
+                    else float("nan"))
             print(f"| {', '.join(f'{x:g}' for x in d)} | {compare.LABELS[q]} "
                   f"| {', '.join(map(str, cells))} | {', '.join(f'{x:.3f}' for x in z)} "
-                  f"| {seen if seen is None else f'{seen:.2f}'} | {one:.3f} | {best:.3f} "
-                  f"| {ref:.3f} | {100 * (one / ref - 1):+.2f} % | {100 * (best / ref - 1):+.2f} % |")
+                  f"| {', '.join(f'{x:+.2f} %' for x in pairs)} "
+                  f"| {'-' if seen is None else f'{seen:.2f}'} "
+                  f"| {'-' if seen is None else f'{100 * (best / ref - 1):+.2f} %'} "
+                  f"| {ref:.3f} |")
 
 
 if __name__ == "__main__":

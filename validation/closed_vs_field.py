@@ -191,8 +191,8 @@ def main():
             f"{100 * np.median(err):.4f} %, largest {100 * err.max():.3f} % (of its "
             f"unextrapolated values; the extrapolated ones used here are closer); it took "
             f"{sum(r['ms'] for r in records) / 1000:.0f} s for the grid.\n\n"
-            f"#### Summary\n\n{summary(records)}\n\n#### By region (median, and the range)\n\n"
-            f"{regions(records)}\n\n#### The suspected faults\n\n{faults(records)}\n\n"
+            f"### Summary\n\n{summary(records)}\n\n#### By region (median, and the range)\n\n"
+            f"{regions(records)}\n\n### The suspected faults\n\n{faults(records)}\n\n"
             + "".join(f"![{n}]({n})\n" for n in names))
     begin, end = "<!-- field grid: begin -->\n", "<!-- field grid: end -->\n"
     old = open(README).read()

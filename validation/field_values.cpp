@@ -53,7 +53,7 @@ int main() {
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     const cuplo::field::Modes& m = s.modes;
     const bool single = g.n == 1;
-    std::printf("%d,%.17g,%.17g,%.17g,%.17g,%g,%d,%s,%.10g,%.10g,%.10g,%.10g,%.10g,%.10g,%.4g,%d,%.4f",
+    std::printf("%d,%.17g,%.17g,%.17g,%.17g,%g,%d,%s,%.12g,%.12g,%.12g,%.12g,%.12g,%.12g,%.4g,%d,%.4f",
                 g.n, g.er, w_h, s_h, t_h, o.density, extrapolate, status_name(s.status),
                 single ? s.z0 : m.zoe, single ? s.z0 : m.zoo, single ? s.z0 : m.zo,
                 m.coupling_db, single ? s.eeff : m.eeff_even, single ? s.eeff : m.eeff_odd,

@@ -148,3 +148,78 @@ TEST(LogIntegral, SelfTermIsClosedForm) {
 }
 
 }  // namespace
+
+namespace {
+
+using cuplo::field::detail::Layout;
+using cuplo::field::detail::StripMesh;
+
+class Mesh : public ::testing::TestWithParam<Layout> {};
+
+TEST_P(Mesh, CollocationPointsLieInsideTheirElementsAndMirror) {
+  const Layout layout = GetParam();
+  const StripMesh mesh = cuplo::field::detail::strip_mesh(layout);
+  const std::size_t faces = layout.t > 0.0 ? 2 : 1;
+  ASSERT_EQ(mesh.segments.size(),
+            faces * static_cast<std::size_t>(layout.m) +
+                (layout.t > 0.0 ? 2 * static_cast<std::size_t>(layout.m_side) : 0));
+  double perimeter = 0.0;
+  for (std::size_t i = 0; i < mesh.segments.size(); ++i) {
+    const Segment& s = mesh.segments[i];
+    perimeter += length(s);
+    // Strictly between the element's ends, on its line.
+    const double u = ((mesh.cx[i] - s.x1) * (s.x2 - s.x1) + (mesh.cy[i] - s.y1) * (s.y2 - s.y1)) /
+                     (length(s) * length(s));
+    EXPECT_GT(u, 0.0) << i;
+    EXPECT_LT(u, 1.0) << i;
+    EXPECT_NEAR((mesh.cx[i] - s.x1) * (s.y2 - s.y1) - (mesh.cy[i] - s.y1) * (s.x2 - s.x1), 0.0,
+                1e-15);
+    // The mirror image through x = 0 is the element's partner, collocation point included.
+    const auto j = static_cast<std::size_t>(mesh.mirror[i]);
+    EXPECT_EQ(static_cast<std::size_t>(mesh.mirror[j]), i);
+    EXPECT_NEAR(mesh.cx[j], -mesh.cx[i], 1e-15);
+    EXPECT_NEAR(mesh.cy[j], mesh.cy[i], 1e-15);
+    EXPECT_NEAR(length(mesh.segments[j]), length(s), 1e-15);
+  }
+  EXPECT_NEAR(perimeter, layout.t > 0.0 ? 2.0 * (layout.w + layout.t) : layout.w, 1e-14);
+}
+
+INSTANTIATE_TEST_SUITE_P(Strips, Mesh,
+                         ::testing::Values(Layout{1, 0.6, 0.0, 0.0, 1.0, 8, 0},
+                                           Layout{4, 2.0, 0.1, 0.03, 1.0, 10, 2},
+                                           Layout{2, 0.05, 0.05, 0.3, 1.0, 16, 9}));
+
+}  // namespace
+
+namespace {
+
+TEST(SlabKernel, IntegratesTheSeriesOverLongElements) {
+  // Elements of wide strips reach several substrate heights; the series, smooth but varying
+  // on the scale of 2H, is integrated in pieces. Against a fine quadrature of the same terms.
+  const double k = 0.8;
+  const SlabTable table(k, 20.0, 2.0, 2.6);
+  const cuplo::field::detail::SlabKernel kernel(k, &table);
+  const cuplo::field::detail::SlabKernel air(0.0, nullptr);
+  struct Case {
+    Segment s;
+    double px, py;
+  };
+  for (const Case c : {Case{{0.0, 1.0, 6.0, 1.0}, -0.5, 1.0}, Case{{0.0, 1.3, 3.0, 1.3}, 3.2, 1.0},
+                       Case{{0.0, 1.0, 0.2, 1.0}, 0.1, 1.3}}) {
+    const Segment& s = c.s;
+    const double len = length(s);
+    auto series = [&](double u) {
+      return table(c.px - (s.x1 + u * (s.x2 - s.x1)), c.py + s.y1 + u * (s.y2 - s.y1));
+    };
+    const Segment surface{s.x1, 2.0 - s.y1, s.x2, 2.0 - s.y2};
+    const Segment ground{s.x1, -s.y1, s.x2, -s.y2};
+    const double direct = log_integral(c.px, c.py, s);
+    const double substrate = -direct + k * log_integral(c.px, c.py, surface) +
+                             len * quadrature(series, 0.0, 1.0, 2000);
+    EXPECT_NEAR(kernel.integral(c.px, c.py, s)[1], substrate, 1e-7 * len) << c.px;
+    EXPECT_NEAR(air.integral(c.px, c.py, s)[0], -direct + log_integral(c.px, c.py, ground),
+                1e-12 * len);
+  }
+}
+
+}  // namespace
