@@ -770,6 +770,12 @@ val read_defaults(const std::string& text) {
   return out;
 }
 
+// Why the page cannot sweep from start to stop by step (GHz), or "".
+std::string sweep_message(double start, double stop, double step, const std::string& typed) {
+  return sweep_of(static_cast<float>(start), static_cast<float>(stop), static_cast<float>(step), typed)
+      .message;
+}
+
 std::string library_version() {
   return cuplo::version();
 }
@@ -785,5 +791,6 @@ EMSCRIPTEN_BINDINGS(cuplo) {
   emscripten::function("layoutFile", &layout_file);
   emscripten::function("defaultsFile", &defaults_file);
   emscripten::function("readDefaults", &read_defaults);
+  emscripten::function("sweepMessage", &sweep_message);
   emscripten::function("version", &library_version);
 }

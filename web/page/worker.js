@@ -41,6 +41,11 @@
       else messages[name] = r.message;
       if (r.unit) units[name] = r.unit;
     }
+    if ('fmin' in values && 'fmax' in values && 'fstep' in values) {
+      const text = ['fmin', 'fmax', 'fstep'].map((name) => fields[name].text.trim()).join(':');
+      const why = engine.sweepMessage(values.fmin, values.fmax, values.fstep, text);
+      if (why) messages.fstep = why;
+    }
     return { values, messages, units };
   }
 
