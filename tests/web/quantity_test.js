@@ -1,0 +1,98 @@
+// The page's one reader of typed values against cuplo-calc's: for each text, the same float or
+// the same message; and the map's contour tracing on grids whose contours are known.
+//
+// usage: node quantity_test.js DIST CUPLO_CALC
+'use strict';
+const fs = require('fs');
+const path = require('path');
+const { execFileSync } = require('child_process');
+
+const [dist, calc] = process.argv.slice(2);
+if (!fs.existsSync(path.join(dist, 'cuplo-engine.js'))) {
+  console.log('skipped: the page was not built (no Emscripten)');
+  process.exit(77);
+}
+
+let passed = 0;
+let failed = 0;
+function check(name, ok, detail) {
+  if (ok) passed += 1;
+  else {
+    failed += 1;
+    console.log(`FAIL  ${name}: ${detail}`);
+  }
+}
+
+// cuplo-calc impedance with one option typed: the value it read (full precision) or its message.
+const BASE = { '--n': '4', '--er': '9.8', '--h': '25mil', '--t': '0', '--w': '1.5mil', '--s': '2mil', '--f': '0' };
+const KEYS = { '--n': 'n', '--er': 'er', '--h': 'h_in', '--t': 't_in', '--w': 'w_in', '--s': 's_in', '--f': 'f_ghz' };
+function calcReads(option, text) {
+  const args = ['impedance'];
+  for (const [o, v] of Object.entries(BASE)) args.push(o, o === option ? text : v);
+  try {
+    const out = execFileSync(calc, [...args, '--format', 'json'], { stdio: ['ignore', 'pipe', 'pipe'] });
+    return { value: JSON.parse(out).design[KEYS[option]] };
+  } catch (error) {
+    const line = String(error.stderr).trim();
+    // A model's failure or warning is not the reader's: only a refusal of the text counts.
+    return error.status === 2 ? { message: line.replace(/^cuplo-calc: /, '') } : { value: null };
+  }
+}
+
+// (field, text typed, unit beside the field, the same as cuplo-calc would be typed)
+const CASES = [
+  ['w', '0.0015', '', '0.0015'], ['w', '1.5', 'mil', '1.5mil'], ['w', '0.0381mm', 'mil', '0.0381mm'],
+  ['w', '38.1um', 'in', '38.1um'], ['w', ' 2 MIL ', 'in', ' 2 MIL '], ['w', '+1e-3', '', '+1e-3'],
+  ['w', '.5', 'mm', '.5mm'], ['w', '2.', 'mil', '2.mil'], ['w', '0.0381', 'mm', '0.0381mm'],
+  ['w', 'abc', 'mil', 'abc'], ['w', '', 'mil', ''], ['w', '2x', 'mil', '2x'], ['w', '0x10', '', '0x10'],
+  ['w', '1e', '', '1e'], ['w', '1..2', '', '1..2'], ['w', '+-1', '', '+-1'], ['w', '-1mil', 'in', '-1mil'],
+  ['w', '0', 'mil', '0'], ['w', '-0', '', '-0'], ['w', '1e-400', '', '1e-400'], ['w', '1e-50', '', '1e-50'],
+  ['w', '1e39', '', '1e39'], ['w', 'inf', '', 'inf'], ['w', 'NaN', '', 'NaN'], ['w', '5GHz', 'mil', '5GHz'],
+  ['w', 'x'.repeat(70), '', 'x'.repeat(70)], ['w', '1\u0001', '', '1\u0001'],
+  ['t', '0', 'mil', '0'], ['t', '-1', 'mil', '-1'], ['h', '0.635mm', 'mil', '0.635mm'],
+  ['f', '10', 'GHz', '10'], ['f', '10000MHz', 'GHz', '10000MHz'], ['f', '5', 'kHz', '5kHz'],
+  ['f', '1e10Hz', 'GHz', '1e10Hz'], ['f', '-1', 'GHz', '-1'], ['f', '3mil', 'GHz', '3mil'],
+  ['er', '9.8', '', '9.8'], ['er', '0.5', '', '0.5'], ['er', '1', '', '1'],
+  ['n', '4', '', '4'], ['n', '6', '', '6'], ['n', '5', '', '5'], ['n', '4.5', '', '4.5'],
+];
+
+const glue = fs.readFileSync(path.join(dist, 'cuplo-engine.js'), 'utf8');
+// The engine's glue without the worker that follows it in the same text.
+const source = new Function(`${glue}; return CUPLO_ENGINE_SOURCE;`)().split('\n// ---- worker')[0];
+const createCuploEngine = new Function('require', 'process', '__dirname', `${source}\nreturn createCuploEngine;`)(
+  require, process, dist);
+const bytes = fs.readFileSync(path.join(dist, 'cuplo.wasm'));
+
+createCuploEngine({
+  instantiateWasm(imports, receive) {
+    WebAssembly.instantiate(bytes, imports).then((r) => receive(r.instance, r.module));
+    return {};
+  },
+}).then((engine) => {
+  for (const [field, text, unit, typed] of CASES) {
+    const page = engine.parseQuantity(field, text, unit);
+    const tool = calcReads('--' + field, typed);
+    const name = `${field} ${JSON.stringify(text)} in ${unit || 'the library unit'}`;
+    if (tool.message !== undefined) {
+      check(name, !page.ok && page.message === tool.message, `${page.message} against ${tool.message}`);
+    } else {
+      check(name, page.ok && page.value === Math.fround(tool.value), `${page.value} against ${tool.value}`);
+    }
+  }
+
+  // Contours, by marching squares in plots.js.
+  const Plots = new Function(`${fs.readFileSync(path.join(dist, 'plots.js'), 'utf8')}; return Plots;`)();
+  const ramp = Array.from({ length: 4 }, () => [0, 1, 2, 3]);
+  const vertical = Plots.contour(ramp, 1.5);
+  check('a ramp over x crosses 1.5 at x = 1.5 in every row of cells',
+    vertical.length === 3 && vertical.every(([a, b]) => a[0] === 1.5 && b[0] === 1.5), JSON.stringify(vertical));
+  check('a level outside the grid draws nothing', Plots.contour(ramp, 7).length === 0, '');
+  const saddle = Plots.contour([[0, 1], [1, 0]], 0.5);
+  check('a saddle cell gives two segments', saddle.length === 2, JSON.stringify(saddle));
+  check('a cell with a missing corner draws nothing', Plots.contour([[0, NaN], [1, 1]], 0.5).length === 0, '');
+  const t = Plots.ticks(-3.2, 14.1, 6);
+  check('ticks at round steps inside the range', t.step === 5 && t.values.join() === '0,5,10', JSON.stringify(t));
+
+  console.log(`${passed} passed, ${failed} failed`);
+  process.exit(failed === 0 ? 0 : 1);
+});
