@@ -223,6 +223,16 @@ try:
         type_into(driver, id_, dict(DEMO + [("w", "2")])[id_])
     check("mended: the result is current again", not driver.find_element("id", "stale").is_displayed())
 
+    # A file name that is no file name: refused beside it, no file made, the design unharmed.
+    type_into(driver, "name", "a/b")
+    driver.find_element("id", "download-s4p").click()
+    time.sleep(1)
+    check("a bad file name is refused and makes no file",
+          text(driver, "name-error") and text(driver, "file-failure") and
+          not any(n.startswith("a") for n in os.listdir(downloads)) and
+          not driver.find_element("id", "stale").is_displayed(), os.listdir(downloads))
+    type_into(driver, "name", "coupler")
+
     # Targets: the synthesized coupler's file equals cuplo-calc's for the geometry it names.
     type_into(driver, "w", "1.5")
     driver.find_element("id", "mode-targets").click()

@@ -80,6 +80,40 @@ createCuploEngine({
     }
   }
 
+  // The frequency sweep: refused with cuplo-calc's words for --f START:STOP:STEP.
+  const DEMO = ['--n', '4', '--er', '9.8', '--h', '25mil', '--t', '0.2mil', '--w', '1.5mil', '--s', '2mil',
+    '--l', '122.5mil'];
+  const refusal = (args) => {
+    try {
+      execFileSync(calc, args, { stdio: ['ignore', 'pipe', 'pipe'] });
+      return '';
+    } catch (error) {
+      return String(error.stderr).trim().replace(/^cuplo-calc: /, '');
+    }
+  };
+  for (const [start, stop, step] of [[6, 14, 0], [14, 6, 0.5], [6, 14, -1], [6, 6.5, 1e-5]]) {
+    const typed = `${start}:${stop}:${step}`;
+    const tool = refusal(['response', ...DEMO, '--f', typed, '-o', '/dev/null', '--format', 'touchstone']);
+    const page = engine.sweepMessage(start, stop, step, typed);
+    check(`sweep ${typed}`, page !== '' && (page === tool || tool === ''), `${page} against ${tool}`);
+  }
+
+  // The Touchstone file in each of its pairs, as cuplo-calc writes it.
+  const request = {
+    model: 'closed-form', mode: 'geometry', dispersive: false, er: 9.8, h: 0.025, t: 0.0002, n: 4,
+    w: 0.0015, s: 0.002, l: 0.1225, zo: 0, coupling: 0, f: 0, res: 2.44, sr: 4, dltan: 0.0002,
+    reference: 75, fmin: 1, fmax: 20, fstep: 1.5, sweepText: '1:20:1.5', name: 'coupler',
+  };
+  for (const key of ['er', 'h', 't', 'w', 's', 'l', 'res', 'sr', 'dltan', 'fstep']) request[key] = Math.fround(request[key]);
+  for (const data of ['ma', 'db', 'ri']) {
+    const page = engine.touchstone(Object.assign({}, request, { data }));
+    const tool = execFileSync(calc, ['response', '--n', '4', '--er', '9.8', '--h', '0.025', '--t', '0.0002',
+      '--w', '0.0015', '--s', '0.002', '--l', '0.1225', '--res', '2.44', '--sr', '4', '--dltan', '0.0002',
+      '--reference', '75', '--f', '1:20:1.5', '--data', data, '--format', 'touchstone']);
+    check(`Touchstone in ${data} pairs, reference 75 ohm`, page.ok && Buffer.from(page.bytes).equals(tool),
+      page.failure || 'the bytes differ');
+  }
+
   // Contours, by marching squares in plots.js.
   const Plots = new Function(`${fs.readFileSync(path.join(dist, 'plots.js'), 'utf8')}; return Plots;`)();
   const ramp = Array.from({ length: 4 }, () => [0, 1, 2, 3]);

@@ -232,7 +232,7 @@
     }
     ownMessages(parsed.values, parsed.messages);
     for (const name of ALL) setError(name, parsed.messages[name] || '');
-    if (Object.keys(parsed.messages).length > 0 || $('name-error').textContent) {
+    if (Object.keys(parsed.messages).length > 0) {
       stale(good !== null);
       status('Input to mend: see the marked field.');
       return;
@@ -370,6 +370,10 @@
       return;
     }
     const name = $('name').value;
+    if (!NAME.test(name)) {
+      $('file-failure').textContent = 'No file without a good name: mend the name first.';
+      return;
+    }
     const engine = good.request.model === 'field' && field !== null ? field : quick;
     const request = Object.assign({}, good.request, { data: $('data').value, name });
     let reply;
@@ -443,6 +447,7 @@
   }
 
   async function start() {
+    for (const name of [...ALL, 'name']) $(name).setAttribute('aria-describedby', name + '-error');
     try {
       quick = new Engine(await compileModule());
       const info = await quick.ready;
