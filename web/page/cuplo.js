@@ -273,7 +273,7 @@
     }
     $('failure').textContent = '';
     good = { request, reply, range };
-    show(reply, request, range, map.reply);
+    show(reply, request, range, map.reply && map.reply.zo ? map.reply : null);
     $('timing').textContent = evaluated.ms.toFixed(1);
     stale(false);
     status(request.model === 'field' ? 'Field model.' : 'Closed-form model.');
