@@ -98,20 +98,34 @@ createCuploEngine({
     check(`sweep ${typed}`, page !== '' && (page === tool || tool === ''), `${page} against ${tool}`);
   }
 
-  // The Touchstone file in each of its pairs, as cuplo-calc writes it.
-  const request = {
-    model: 'closed-form', mode: 'geometry', dispersive: false, er: 9.8, h: 0.025, t: 0.0002, n: 4,
-    w: 0.0015, s: 0.002, l: 0.1225, zo: 0, coupling: 0, f: 0, res: 2.44, sr: 4, dltan: 0.0002,
-    reference: 75, fmin: 1, fmax: 20, fstep: 1.5, sweepText: '1:20:1.5', name: 'coupler',
-  };
-  for (const key of ['er', 'h', 't', 'w', 's', 'l', 'res', 'sr', 'dltan', 'fstep']) request[key] = Math.fround(request[key]);
-  for (const data of ['ma', 'db', 'ri']) {
-    const page = engine.touchstone(Object.assign({}, request, { data }));
-    const tool = execFileSync(calc, ['response', '--n', '4', '--er', '9.8', '--h', '0.025', '--t', '0.0002',
-      '--w', '0.0015', '--s', '0.002', '--l', '0.1225', '--res', '2.44', '--sr', '4', '--dltan', '0.0002',
-      '--reference', '75', '--f', '1:20:1.5', '--data', data, '--format', 'touchstone']);
-    check(`Touchstone in ${data} pairs, reference 75 ohm`, page.ok && Buffer.from(page.bytes).equals(tool),
-      page.failure || 'the bytes differ');
+  // The Touchstone file in each of its pairs, as cuplo-calc writes it, for couplers whose
+  // response runs through every model function the page's module replaces (the demo design
+  // alone happens to miss some last bits).
+  const DESIGNS = [
+    { n: 4, er: 9.8, h: 0.025, t: 0.0002, w: 0.0015, s: 0.002, l: 0.1225, res: 2.44, sr: 4, dltan: 0.0002,
+      reference: 75, sweep: [1, 20, 1.5] },
+    { n: 6, er: 2.2, h: 0.06, t: 0.0007, w: 0.01, s: 0.003, l: 0.9, res: 1.72, sr: 10, dltan: 0.001,
+      reference: 50, sweep: [0.5, 40, 0.37] },
+    { n: 4, er: 12.9, h: 0.01, t: 0, w: 0.004, s: 0.0003, l: 0.05, res: 0, sr: 0, dltan: 0,
+      reference: 50, sweep: [2, 60, 2.9] },
+  ];
+  for (const d of DESIGNS) {
+    const request = { model: 'closed-form', mode: 'geometry', dispersive: false, zo: 0, coupling: 0, f: 0,
+      name: 'coupler', fmin: d.sweep[0], fmax: d.sweep[1], fstep: Math.fround(d.sweep[2]),
+      sweepText: d.sweep.join(':') };
+    for (const key of ['n', 'er', 'h', 't', 'w', 's', 'l', 'res', 'sr', 'dltan', 'reference']) {
+      request[key] = Math.fround(d[key]);
+    }
+    for (const data of ['ma', 'db', 'ri']) {
+      const page = engine.touchstone(Object.assign({}, request, { data }));
+      const args = ['response', '--f', d.sweep.join(':'), '--data', data, '--format', 'touchstone'];
+      for (const key of ['n', 'er', 'h', 't', 'w', 's', 'l', 'res', 'sr', 'dltan', 'reference']) {
+        args.push('--' + key, String(d[key]));
+      }
+      const tool = execFileSync(calc, args, { stdio: ['ignore', 'pipe', 'pipe'] });
+      check(`Touchstone of ${d.n} strips on Er ${d.er} in ${data} pairs`,
+        page.ok && Buffer.from(page.bytes).equals(tool), page.failure || 'the bytes differ');
+    }
   }
 
   // Contours, by marching squares in plots.js.
