@@ -23,12 +23,15 @@ ensure_packages() {
 
 # What building Cuplo needs.
 build_packages=(cmake g++ make libcli11-dev nlohmann-json3-dev)
+# What building the browser page needs: Emscripten (its Node.js and Python come with it).
+web_packages=(emscripten python3)
 # What the tests and benchmarks need on top: GoogleTest, Google Benchmark, groff for the man
 # pages, and the outside readers and field solvers that check Cuplo's files and numbers.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev groff python3-scikit-rf python3-numpy
-               python3-matplotlib atlc klayout kicad)
+               python3-matplotlib atlc klayout kicad "${web_packages[@]}" chromium chromium-driver
+               python3-selenium)
 # What building the Debian package needs on top (dpkg-shlibdeps, and file to find the binaries).
-package_packages=(dpkg-dev file)
+package_packages=(dpkg-dev file "${web_packages[@]}")
 
 # configure_and_build BUILD_DIR [cmake options...]
 configure_and_build() {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix and uses what was installed: cuplo on the installed
+# Installs the build into a temporary prefix and uses what was installed (the browser page only
+# checked present, where the build made it): cuplo on the installed
 # demo defaults file (impedance analysis, every default, no storage, exit), cuplo-calc
 # --version, and the README's library example built against the installed package with
 # find_package(Cuplo) and run.
@@ -30,6 +31,13 @@ for file in "$bindir/cuplo" "$bindir/cuplo-calc" "$datadir/cuplo/CuploDEMO.DEF" 
     "$libdir/libcuplo.a" "$libdir/cmake/Cuplo/CuploConfig.cmake" include/cuplo/coupler.hpp; do
   [ -f "$prefix/$file" ] || fail "$file was not installed"
 done
+# The browser page, where the build made it (with Emscripten).
+if [ -f "$build/web/dist/index.html" ]; then
+  for file in index.html cuplo.css cuplo.js plots.js cuplo-engine.js cuplo.wasm cuplo-wasm.js \
+      LICENSE NOTICE; do
+    [ -f "$prefix/$datadir/cuplo/web/$file" ] || fail "$datadir/cuplo/web/$file was not installed"
+  done
+fi
 
 cp "$prefix/$datadir/cuplo/CuploDEMO.DEF" "$work/"
 (cd "$work" && printf '1\n1\n1\n\n\n\n\n\n\n\n\n\n\n\n' | "$prefix/$bindir/cuplo") \
