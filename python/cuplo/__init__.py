@@ -31,6 +31,7 @@ from __future__ import annotations
 
 import dataclasses
 import datetime
+import errno
 import os
 import pathlib
 import warnings
@@ -479,12 +480,17 @@ class Layout:
                 written.append((temporary, path))
                 with os.fdopen(fd, "wb") as out:
                     out.write(data)
+            # A rename in a folder we have just written to fails only onto a folder: that is
+            # found before any file is replaced.
+            for path in files:
+                if path.is_dir():
+                    raise IsADirectoryError(errno.EISDIR, os.strerror(errno.EISDIR), str(path))
+            for temporary, path in written:
+                os.replace(temporary, path)
         except BaseException:
             for temporary, _ in written:
                 temporary.unlink(missing_ok=True)
             raise
-        for temporary, path in written:
-            os.replace(temporary, path)
         return list(files)
 
 
