@@ -73,8 +73,7 @@ def test_renormalized_to_25_ohm_is_the_file_at_25_ohm(tmp_path, alumina, demo_se
     assert all(np.array_equal(a, b) for a, b in zip(as_floats(made.s), as_floats(at_25.s)))
 
 
-@pytest.mark.parametrize("frequency", [
-    skrf.Frequency(6, 14, 17, unit="ghz"), list(HZ), HZ.reshape(-1)])
+@pytest.mark.parametrize("frequency", [skrf.Frequency(6, 14, 17, unit="ghz"), list(HZ)])
 def test_frequencies_as_given(alumina, demo_section, frequency):
     n = network(alumina, demo_section, frequency=frequency)
     assert np.array_equal(n.f, np.asarray(getattr(frequency, "f", frequency)))

@@ -61,20 +61,3 @@ def test_response_picture(tmp_path, alumina, demo_section):
         "--f", "6:14:0.1", "--format", "csv").stdout))
     theirs = [float(r["quadrature_error_deg"]) for r in rows]
     np.testing.assert_allclose(phase.lines[0].get_ydata(), theirs, rtol=0, atol=1e-4)
-
-
-@pytest.mark.parametrize("kwargs, message", [
-    (dict(unit="cm"), "unit: 'cm'"),
-    (dict(points=1), "points: 1"),
-    (dict(w_range=("1mm", "0.1mm")), "w_range: 0.001 m is not below 0.0001 m"),
-    (dict(s_range=("1mm",)), "s_range: give the first and the last"),
-])
-def test_design_map_refuses(kwargs, message):
-    with pytest.raises(ValueError, match="^" + message):
-        cuplo.plot.design_map(cuplo.Substrate(er=9.8, h="25mil"), **kwargs)
-
-
-def test_response_refuses_a_two_port():
-    two = skrf.Network(frequency=skrf.Frequency(1, 2, 2), s=np.zeros((2, 2, 2)), z0=50)
-    with pytest.raises(ValueError, match="^network: "):
-        cuplo.plot.response(two)

@@ -43,18 +43,6 @@ def test_broadcast_shapes(alumina, w, s, f, shape):
         assert (isinstance(value, float) if shape == () else value.shape == shape), key
 
 
-@pytest.mark.parametrize("call, fields", [
-    (cuplo.dispersion, ("eeff_even", "eeff_odd", "zoe", "zoo", "zo")),
-    (cuplo.impedance, IMPEDANCE),
-])
-def test_a_frequency_sweep_is_each_frequency(alumina, demo_section, call, fields):
-    f = np.linspace(0, 30e9, 7)
-    swept = call(alumina, demo_section, f=f)
-    for k, fk in enumerate(f):
-        one = call(alumina, demo_section, f=fk)
-        assert [getattr(swept, x)[k] for x in fields] == [getattr(one, x) for x in fields]
-
-
 def test_sensitivity_modes(alumina, demo_section):
     f = [1e9, 10e9]
     both = cuplo.sensitivity(alumina, demo_section, f=f, mode="both")
