@@ -36,7 +36,7 @@ import os
 import pathlib
 import warnings
 from dataclasses import dataclass
-from typing import TYPE_CHECKING, Callable, Literal, Optional, Sequence, Union
+from typing import TYPE_CHECKING, Callable, Literal, Optional, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -217,7 +217,8 @@ class CrossSection:
     w: float
     s: float
 
-    def __init__(self, n: int = 4, w: Length = None, s: Length = None) -> None:  # type: ignore
+    def __init__(self, n: int = 4, w: Optional[Length] = None,
+                 s: Optional[Length] = None) -> None:
         if w is None or s is None:
             raise ValueError(f"{'w' if w is None else 's'}: no value given")
         object.__setattr__(self, "n", _units.strips("n", n))
@@ -719,7 +720,18 @@ def quarter_wave(substrate: Substrate, section: CrossSection, f: Frequency,
 
 def centre_frequency(substrate: Substrate, coupler: Coupler,
                      model: ModelName = "closed-form") -> float:
-    """The frequency at which the coupler is a quarter wave long, hertz.
+    """The frequency at which the coupler is a quarter wave long.
+
+    Parameters
+    ----------
+    substrate : Substrate
+    coupler : Coupler
+    model : {"closed-form", "field"}, optional
+
+    Returns
+    -------
+    float
+        Hertz.
 
     Raises
     ------
