@@ -23,9 +23,10 @@ const Format kCoupling("(20X,I1,'. Co =',F7.2,' dB')");
 const Format kImpedance("(20X,I1,'. Zo =',F7.2,' Ohms')");
 
 const char* operation_name(const input::DesignState& d) {
-  if (d.ifunc == 2) return "Dimensional Synthesis";
-  if (d.iop == 2) return "   Frequency Analysis";
-  if (d.iop == 3) return " Sensitivity Analysis";
+  using input::AnalysisOption;
+  if (d.ifunc == input::Function::synthesis) return "Dimensional Synthesis";
+  if (d.iop == AnalysisOption::frequency) return "   Frequency Analysis";
+  if (d.iop == AnalysisOption::sensitivity) return " Sensitivity Analysis";
   return "   Impedance Analysis";
 }
 
@@ -58,8 +59,8 @@ const Format& line_format(cuplo::Limit limit) {
 
 }  // namespace
 
-void diagnostics(Session& session, const Work& work, Output& out, float f) {
-  input::DesignState& d = session.state;
+std::int32_t diagnostics(const Session& session, const Work& work, Output& out, float f) {
+  const input::DesignState& d = session.state;
   cuplo::DesignPoint point;
   point.f = f;
   point.h = d.h;
@@ -68,11 +69,11 @@ void diagnostics(Session& session, const Work& work, Output& out, float f) {
   point.s = work.s;
   point.t = d.t;
   // The coupling and impedance limits hold for the synthesis only.
-  point.synthesis = d.ifunc != 1;
+  point.synthesis = d.ifunc == input::Function::synthesis;
   point.coupling_db = work.coupler.ko;
   point.zo = work.coupler.zo;
   const cuplo::Limits left = cuplo::limits_left(point);
-  d.i = 0;
+  std::int32_t lines = 0;
 
   out.both(kHeading, {operation_name(d)});
   for (const cuplo::LimitSpec& row : cuplo::kLimitTable) {
@@ -80,9 +81,10 @@ void diagnostics(Session& session, const Work& work, Output& out, float f) {
     if (row.limit == cuplo::Limit::synthesis_coupling || !left.contains(row.limit)) continue;
     float value = cuplo::quantity(row.limit, point);
     if (row.limit == cuplo::Limit::frequency_thickness) value = value / models::kMmPerInch;
-    d.i = d.i + 1;
-    out.both(line_format(row.limit), {d.i, value});
+    lines = lines + 1;
+    out.both(line_format(row.limit), {lines, value});
   }
+  return lines;
 }
 
 }  // namespace cuplo::app

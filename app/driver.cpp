@@ -35,19 +35,20 @@ void run_banner(text::Writer& writer, const input::DateTime& t) {
 void dispatch(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
   const float f = d.fdef;
-  if (d.ifunc == 2) {
-    if (d.iop == 2) {
+  using input::AnalysisOption;
+  if (d.ifunc == input::Function::synthesis) {
+    if (d.iop_synthesis == input::SynthesisOption::dispersive_impedances) {
       dispersive_synthesis(session, work, out, f);
     } else {
       static_synthesis(session, work, out, f);
     }
-  } else if (d.iop == 2) {
-    if (d.iop2a == 2) {
+  } else if (d.iop == AnalysisOption::frequency) {
+    if (d.iop2a == input::FrequencyAnalysis::dispersion) {
       dispersion_table(session, work, out);
     } else {
       four_port_response(session, work, out);
     }
-  } else if (d.iop == 3) {
+  } else if (d.iop == AnalysisOption::sensitivity) {
     sensitivity_analysis(session, work, out, f);
   } else {
     impedance_analysis(session, work, out, f);
@@ -59,15 +60,17 @@ void dispatch(Session& session, Work& work, Output& out) {
 bool cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& surroundings,
            StorageFile& storage) {
   input::DesignState& d = session.state;
-  d.isel = 0;
+  d.isel = input::Pass::first;
   d.ccdef = 0.0f;
-  d.istore = 0;
+  d.istore = input::Storage::off;
   Work work;
 
   for (;;) {
-    input::lcinput(work.statics, work.fo, d, session.records.lceff1, session.records.msimp1,
-                   dialogue, surroundings);
-    if (d.isel == -1) return false;
+    if (const auto start = input::lcinput(d, dialogue, surroundings)) {
+      work.statics = start->statics;
+      work.fo = start->fo;
+    }
+    if (d.isel == input::Pass::faulty_defaults) return false;
 
     work.coupler = {d.ccdef, d.kodef, d.zodef, d.zoedef, d.zoodef};
     work.s = d.sdef;
@@ -75,7 +78,7 @@ bool cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& sur
 
     run_banner(dialogue.console, d.datetime);
     text::Writer* stored = nullptr;
-    if (d.istore == 1) {
+    if (d.istore == input::Storage::on) {
       stored = &storage.open(input::file_name(d.fn));
       run_banner(*stored, d.datetime);
     }
@@ -93,9 +96,10 @@ bool cuplo(Session& session, input::Dialogue& dialogue, input::Surroundings& sur
     }
     dialogue.console.put(kOperationMenu);
     dialogue.console.prompt(kOperationPrompt);
-    d.isel = models::nint(dialogue.answers.real());
-    if (d.isel <= 0) d.isel = 3;
-    if (d.isel != 1 && d.isel != 2) return true;
+    // 1 a new option, 2 recycle; every other answer ends the run.
+    const std::int32_t next = models::nint(dialogue.answers.real());
+    if (next != code(input::Pass::new_option) && next != code(input::Pass::recycle)) return true;
+    d.isel = static_cast<input::Pass>(next);
   }
 }
 

@@ -61,14 +61,12 @@ const Format kDispersionHeading("(/,30X,'Effective',10X,'Impedances in Ohms')");
 void common_start(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
   models::Statics& st = work.statics;
-  if (d.iop2a != 1) {
+  if (d.iop2a != input::FrequencyAnalysis::four_port) {
     ops::static_permittivities(material(d), strips(d, work), st, session.records.msimp1,
                                out.observer(d));
   }
-  models::lcimp(d.er, d.h, work.iflag, d.n, work.s, st.wte, st.wto, st.zoeap, st.zooap,
-                session.records.msimp1, out.observer(d));
-  models::CouplerValues& c = work.coupler;
-  models::lczo(c.cc, c.ko, d.n, c.zo, c.zoe, st.zoeap, c.zoo, st.zooap);
+  work.iflag = ops::pair_impedances(material(d), strips(d, work), st, work.coupler,
+                                    session.records.msimp1, out.observer(d));
 }
 
 // The report's figures where the response has none: a floor for a wave that is absent
@@ -84,9 +82,10 @@ void report_floors(network::LcFa1& r) {
   if (r.vswr > 99.999f) r.vswr = 99.999f;
 }
 
-}  // namespace
-
-void four_port_response(Session& session, Work& work, Output& out) {
+// The baseline block of the four-port report: the title and the static and dispersive rows at
+// the centre frequency, on the console at once and in the storage file only when the
+// dispersion at the centre frequency holds. False (after the diagnostics) when it does not.
+bool baseline(Session& session, Work& work, Output& out) {
   const input::DesignState& d = session.state;
   common_start(session, work, out);
   const bool dispersive_ok = dispersive_analysis(session, work, work.fo);
@@ -95,15 +94,15 @@ void four_port_response(Session& session, Work& work, Output& out) {
   const models::CouplerValues& c = work.coupler;
   const models::CouplerValues& z = work.dispersive;
 
-  const std::initializer_list<text::Arg> title = {d.tlos, d.n,     d.res1, d.h,     d.sr1,
-                                                  d.iop,  d.iop2a, work.w, d.rs,    work.s,
-                                                  d.rl,   d.l,     d.er,   work.fo, d.t};
+  const std::initializer_list<text::Arg> title = {
+      d.tlos, d.n,  d.res1, d.h,  d.sr1,   d.option(), code(d.iop2a), work.w, d.rs,
+      work.s, d.rl, d.l,    d.er, work.fo, d.t};
   out.console(kFourPortTitle, title);
   out.console(kBaselineHeading);
   out.console(kPermittivityHeads);
   if (!dispersive_ok) {
     diagnostics(session, work, out, work.fo);
-    return;
+    return false;
   }
   const std::initializer_list<text::Arg> static_row = {0.0f,  st.effe, st.effo, st.effc,
                                                        c.zoe, c.zoo,   c.zo};
@@ -118,17 +117,28 @@ void four_port_response(Session& session, Work& work, Output& out) {
   out.storage(kPermittivityRow, static_row);
   out.storage(kPermittivityRow, dispersive_row);
   out.storage(kLeadIn);
+  return true;
+}
+
+}  // namespace
+
+void four_port_response(Session& session, Work& work, Output& out) {
+  if (!baseline(session, work, out)) return;
+  const input::DesignState& d = session.state;
+  const models::Statics& st = work.statics;
+  const models::CouplerValues& c = work.coupler;
+  const models::CouplerValues& z = work.dispersive;
 
   // The verification mode sweeps with the static values: the driver's dispersion calls are
   // skipped.
-  const bool verifying = d.istore == input::kVerificationCode;
+  const bool verifying = d.verifying();
   if (verifying) {
     session.records.lceff1.effef = st.effe;
     session.records.lceff1.effof = st.effo;
     work.dispersive.zoe = c.zoe;
     work.dispersive.zoo = c.zoo;
   }
-  const bool quadrature = d.iop2b == 2;
+  const bool quadrature = d.iop2b == input::ResponseFormat::quadrature;
   out.both(quadrature ? kQuadratureHeads : kMagnitudePhaseHeads);
 
   network::LcFa1& r = session.lcfa1;
@@ -158,8 +168,8 @@ void dispersion_table(Session& session, Work& work, Output& out) {
   const models::Statics& st = work.statics;
   const models::CouplerValues& c = work.coupler;
 
-  const std::initializer_list<text::Arg> title = {d.er, work.s, d.h,     work.w,
-                                                  d.n,  d.iop,  d.iop2a, d.t};
+  const std::initializer_list<text::Arg> title = {d.er, work.s,     d.h,           work.w,
+                                                  d.n,  d.option(), code(d.iop2a), d.t};
   out.console(kDispersionTitle, title);
   out.console(kDispersionHeading);
   out.console(kPermittivityHeads);

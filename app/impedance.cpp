@@ -25,11 +25,11 @@ const Format kRow("(1X,F16.5,F9.5,F9.2,F8.2,F8.2,F8.3,F7.2,F8.2)");
 
 void impedance_analysis(Session& session, Work& work, Output& out, float f) {
   const input::DesignState& d = session.state;
-  out.both(kTitle, {d.er, d.h, d.n, d.t, d.iop, d.iop1});
+  out.both(kTitle, {d.er, d.h, d.n, d.t, d.option(), code(d.iop1)});
   out.both(kHeads, {f, f});
 
   for (std::int64_t ii = 0; ii <= d.i; ++ii) {
-    if (d.iop1 == 2) {
+    if (d.iop1 == input::ImpedanceSweep::spacing) {
       work.s = sweep_value(d.smin, ii, d.sstep);
     } else {
       work.w = sweep_value(d.wmin, ii, d.wstep);

@@ -36,9 +36,9 @@ void dispersive_synthesis(Session& session, Work& work, Output& out, float f);
 void sensitivity_analysis(Session& session, Work& work, Output& out, float f);
 
 // The accuracy-limit diagnostics of an operation that stopped at the analysis frequency f: the
-// terminated operation and the design quantities that lie outside the models' limits. Leaves
-// state.i holding the number of lines printed.
-void diagnostics(Session& session, const Work& work, Output& out, float f);
+// terminated operation and the design quantities that lie outside the models' limits. Returns
+// the number of quantities listed.
+std::int32_t diagnostics(const Session& session, const Work& work, Output& out, float f);
 
 // The analysis chain on the driver's working values. static_analysis: widths, pair
 // impedances, static coupler values and permittivities of work.w and work.s into

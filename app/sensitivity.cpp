@@ -52,12 +52,13 @@ const Format kFrequencyRow("(1X,F17.4,F8.2,F7.2,F8.3,F8.3,F8.3,F8.3,F8.3)");
 // accuracy.
 bool table(Session& session, Work& work, Output& out, float f) {
   input::DesignState& d = session.state;
-  const bool versus_frequency = d.iop3 == 1;
+  using input::SensitivityForm;
+  const bool versus_frequency = d.iop3 == SensitivityForm::frequency;
   ops::Sensitivity& r = session.sensitivity;
   for (std::int64_t ii = 0; ii <= d.i; ++ii) {
-    if (d.iop3 == 2) {
+    if (d.iop3 == SensitivityForm::width) {
       work.w = sweep_value(d.wmin, ii, d.wstep);
-    } else if (d.iop3 == 3) {
+    } else if (d.iop3 == SensitivityForm::spacing) {
       work.s = sweep_value(d.smin, ii, d.sstep);
     } else {
       f = sweep_value(d.fmin, ii, d.fstep);
@@ -71,7 +72,7 @@ bool table(Session& session, Work& work, Output& out, float f) {
     }
     const design::LcSen1& e = r.even;
     const design::LcSen2& o = r.odd;
-    const bool odd = d.ieoro == 2;
+    const bool odd = d.ieoro == input::SensitivityModes::odd;
     const float er = odd ? o.szooer : e.szoeer;
     const float h = odd ? o.szooh : e.szoeh;
     const float s = odd ? o.szoos : e.szoes;
@@ -90,23 +91,23 @@ bool table(Session& session, Work& work, Output& out, float f) {
 
 void sensitivity_analysis(Session& session, Work& work, Output& out, float f) {
   input::DesignState& d = session.state;
-  const bool versus_frequency = d.iop3 == 1;
+  const bool versus_frequency = d.iop3 == input::SensitivityForm::frequency;
   const Format& heads = versus_frequency ? kFrequencyHeads : kDimensionHeads;
   const Format& odd_title = versus_frequency ? kFrequencyOdd : kDimensionOdd;
   const Format& even_title = versus_frequency ? kFrequencyEven : kDimensionEven;
 
   if (versus_frequency) {
-    out.both(kFrequencyTitle, {d.er, work.s, d.h, work.w, d.n, d.iop, d.iop3, d.t});
+    out.both(kFrequencyTitle, {d.er, work.s, d.h, work.w, d.n, d.option(), code(d.iop3), d.t});
   } else {
-    out.both(kDimensionTitle, {d.er, d.h, d.n, d.t, f, d.iop, d.iop3});
+    out.both(kDimensionTitle, {d.er, d.h, d.n, d.t, f, d.option(), code(d.iop3)});
   }
-  out.both(d.ieoro == 2 ? odd_title : even_title);
+  out.both(d.ieoro == input::SensitivityModes::odd ? odd_title : even_title);
   out.both(heads);
   if (!table(session, work, out, f)) return;
 
   // Both modes: the odd-mode table follows under the same title block.
-  if (d.ieoro != 1 && d.ieoro != 2) {
-    d.ieoro = 2;
+  if (d.ieoro == input::SensitivityModes::both) {
+    d.ieoro = input::SensitivityModes::odd;
     out.both(odd_title);
     out.both(heads);
     table(session, work, out, f);

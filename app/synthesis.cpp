@@ -38,13 +38,13 @@ const Format kDispersiveCheck("(1X,'Ana.',F8.4,F8.5,F8.5,F8.2,F8.2,F8.2,F8.3,F8.
 
 void title(const Session& session, Output& out, const Format& heads) {
   const input::DesignState& d = session.state;
-  out.console(kTitle, {d.er, d.h, d.n, d.t, d.iop, d.iops});
+  out.console(kTitle, {d.er, d.h, d.n, d.t, d.option(), code(d.iops)});
   out.console(heads);
 }
 
 void stored_title(const Session& session, Output& out, const Format& heads) {
   const input::DesignState& d = session.state;
-  out.storage(kTitle, {d.er, d.h, d.n, d.t, d.iop, d.iops});
+  out.storage(kTitle, {d.er, d.h, d.n, d.t, d.option(), code(d.iops)});
   out.storage(heads);
 }
 
@@ -65,7 +65,7 @@ void static_synthesis(Session& session, Work& work, Output& out, float f) {
   const std::initializer_list<text::Arg> row = {work.w, work.s, c.zo,    c.zoe,
                                                 c.zoo,  c.ko,   st.effe, st.effo};
   out.console(kStaticRow, row);
-  if (d.istore == input::kVerificationCode) {
+  if (d.verifying()) {
     static_analysis(session, work, out);
     out.console(kStaticCheck, {work.w, work.s, c.zo, c.zoe, c.zoo, c.ko, st.effe, st.effo});
   } else {
@@ -78,8 +78,8 @@ void dispersive_synthesis(Session& session, Work& work, Output& out, float f) {
   const input::DesignState& d = session.state;
   models::CouplerValues& c = work.coupler;
   ops::Records& r = session.records;
-  design::lcsyn(c.cc, d.er, f, d.h, work.iflag, d.n, work.s, d.t, work.w, work.statics.wte, c.zo,
-                c.zoe, c.zoo, r.lceff1, r.lcdis1, r.msimp1, r.mszo1, out.observer(d));
+  work.iflag = ops::dispersive_synthesis(material(d), d.n, f, c, work.w, work.s, work.statics, r,
+                                         out.observer(d));
 
   title(session, out, kDispersiveHeads);
   if (work.iflag != 0) {
@@ -89,7 +89,7 @@ void dispersive_synthesis(Session& session, Work& work, Output& out, float f) {
   const std::initializer_list<text::Arg> row = {f,     work.w, work.s,         c.zo,          c.zoe,
                                                 c.zoo, c.ko,   r.lceff1.effef, r.lceff1.effof};
   out.console(kDispersiveRow, row);
-  if (d.istore == input::kVerificationCode) {
+  if (d.verifying()) {
     static_analysis(session, work, out);
     dispersive_analysis(session, work, f);
     const models::CouplerValues& z = work.dispersive;

@@ -13,11 +13,10 @@ namespace cuplo::input {
 
 class Call {
  public:
-  Call(models::Statics& statics, float& fo, DesignState& d, models::LcEff1& lceff1,
-       models::MsImp1& msimp1, Dialogue& io, Surroundings& env)
-      : statics_(statics), fo_(fo), d_(d), lceff1_(lceff1), msimp1_(msimp1), io_(io), env_(env) {}
+  Call(DesignState& d, Dialogue& io, Surroundings& env) : d_(d), io_(io), env_(env) {}
 
-  void run();
+  // The dialogue; on the four-port path, what it computed for the response.
+  std::optional<FourPortStart> run();
 
  private:
   // The steps of the value prompts; each prompt function returns the step that follows it.
@@ -46,9 +45,19 @@ class Call {
   void analysis_menus();
   void synthesis_menus();
   void format_menu();
-  // Shows a menu whose member holds `preset` unless the rounded answer is 1 to `items`.
-  std::int32_t menu(const text::Format& records, const text::Format& question, std::int32_t preset,
-                    std::int32_t items);
+  // Shows a menu whose member holds `preset` unless the rounded answer is the code of one of
+  // its items, 1 to the code of `last`.
+  template <class Selection>
+  Selection menu(const text::Format& records, const text::Format& question, Selection preset,
+                 Selection last) {
+    io_.console.put(records);
+    return pick(ask_integer(question), preset, last);
+  }
+  // An answer outside 1 to the last item's code is ignored silently in favour of the preset.
+  template <class Selection>
+  static Selection pick(std::int32_t answer, Selection preset, Selection last) {
+    return answer >= 1 && answer <= code(last) ? static_cast<Selection>(answer) : preset;
+  }
   // Writes a question and returns the answer rounded to the nearest integer.
   std::int32_t ask_integer(const text::Format& question);
 
@@ -98,11 +107,7 @@ class Call {
   void capture_date();
   void storage_question();
 
-  models::Statics& statics_;
-  float& fo_;
   DesignState& d_;
-  models::LcEff1& lceff1_;
-  models::MsImp1& msimp1_;
   Dialogue& io_;
   Surroundings& env_;
 
@@ -112,6 +117,12 @@ class Call {
   float fmax_ = 0.0f;
   float wmax_ = 0.0f;
   float smax_ = 0.0f;
+  // The four-port path's widths and static permittivities, its centre frequency, and the
+  // scratch records of the routines that compute them.
+  models::Statics statics_;
+  float fo_ = 0.0f;
+  models::LcEff1 lceff1_;
+  models::MsImp1 msimp1_;
 };
 
 }  // namespace cuplo::input

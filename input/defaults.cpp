@@ -7,7 +7,7 @@ std::string file_name(const std::string& name20) {
   return end == std::string::npos ? std::string() : name20.substr(0, end + 1);
 }
 
-std::optional<DefaultsFault> load_defaults(std::istream& file, DesignState& state, float& fo) {
+std::optional<DefaultsFault> load_defaults(std::istream& file, DesignState& state) {
   const DefaultsFile read = read_defaults(file);
   if (!read.ok()) return read.fault;
   const Defaults& v = read.values;
@@ -16,7 +16,7 @@ std::optional<DefaultsFault> load_defaults(std::istream& file, DesignState& stat
   d.tlos = v.dltan;
   d.er = v.er;
   d.fdef = v.f;
-  fo = v.f;
+
   d.fmin = v.fmin;
   d.fstep = v.fstep;
   d.h = v.h;

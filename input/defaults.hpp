@@ -11,9 +11,9 @@
 
 namespace cuplo::input {
 
-// Loads the defaults into state.defaults and the working members that start from them; fo
-// receives the F entry. Nothing is loaded from a faulty file.
-std::optional<DefaultsFault> load_defaults(std::istream& file, DesignState& state, float& fo);
+// Loads the defaults into state.defaults and the working members that start from them.
+// Nothing is loaded from a faulty file.
+std::optional<DefaultsFault> load_defaults(std::istream& file, DesignState& state);
 
 // True for the names the program must never write to: its own files.
 inline bool is_protected_name(const std::string& name20) {

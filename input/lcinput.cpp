@@ -4,21 +4,22 @@
 
 namespace cuplo::input {
 
-void lcinput(models::Statics& statics, float& fo, DesignState& state, models::LcEff1& lceff1,
-             models::MsImp1& msimp1, Dialogue& dialogue, Surroundings& surroundings) {
-  Call call(statics, fo, state, lceff1, msimp1, dialogue, surroundings);
-  call.run();
+std::optional<FourPortStart> lcinput(DesignState& state, Dialogue& dialogue,
+                                     Surroundings& surroundings) {
+  return Call(state, dialogue, surroundings).run();
 }
 
-void Call::run() {
-  if (!start()) return;
-  if (d_.ifunc == 2) {
+std::optional<FourPortStart> Call::run() {
+  if (!start()) return std::nullopt;
+  if (d_.ifunc == Function::synthesis) {
     synthesis_menus();
   } else {
     analysis_menus();
   }
   dimensional_data();
   storage_question();
+  if (!four_port()) return std::nullopt;
+  return FourPortStart{statics_, fo_};
 }
 
 }  // namespace cuplo::input

@@ -2,6 +2,7 @@
 // checks, the defaults file and the storage question.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "input/platform.hpp"
@@ -30,11 +31,18 @@ struct Surroundings {
   Files& files;
 };
 
-// One call of parameter entry; `state.isel` says how much of the dialogue to show
-// (0 first call, 1 new option, 2 recycle). Returns with isel = -1 after a faulty defaults file.
-// On the four-port path it computes the widths and static permittivities of the design and
-// the centre frequency fo; both belong to the driver and are kept by it between calls.
-void lcinput(models::Statics& statics, float& fo, DesignState& state, models::LcEff1& lceff1,
-             models::MsImp1& msimp1, Dialogue& dialogue, Surroundings& surroundings);
+// What parameter entry computes for the four-port response: the thickness-corrected widths
+// and static permittivities of the design (wte, wto, effc, effe, effo; no pair impedances) and
+// its centre frequency fo, GHz.
+struct FourPortStart {
+  models::Statics statics;
+  float fo = 0.0f;
+};
+
+// One call of parameter entry; `state.isel` says how much of the dialogue to show (first
+// call, new option, recycle). Leaves isel = faulty_defaults after a faulty defaults file.
+// Returns what it computed on the four-port path, nothing on every other.
+std::optional<FourPortStart> lcinput(DesignState& state, Dialogue& dialogue,
+                                     Surroundings& surroundings);
 
 }  // namespace cuplo::input

@@ -76,11 +76,6 @@ const Format kFormatMenu(
     "/,11X,'2: VSWR, Losses (dB) and Phase Quadrature.')");
 const Format kFormatPrompt("(6X,'Print FORMAT selected = ')");
 
-// An answer outside 1 to `items` is ignored silently in favour of the preset.
-std::int32_t pick(std::int32_t itemp, std::int32_t preset, std::int32_t items) {
-  return itemp >= 1 && itemp <= items ? itemp : preset;
-}
-
 std::string entry_name(const std::string& entry) {
   std::string name = entry;
   name.resize(kNameLength, ' ');
@@ -94,27 +89,22 @@ std::int32_t Call::ask_integer(const Format& question) {
   return models::nint(io_.answers.real());
 }
 
-std::int32_t Call::menu(const Format& records, const Format& question, std::int32_t preset,
-                        std::int32_t items) {
-  io_.console.put(records);
-  return pick(ask_integer(question), preset, items);
-}
-
 bool Call::start() {
-  d_.iop = 1;
+  d_.iop = AnalysisOption::impedance;
+  d_.iop_synthesis = SynthesisOption::static_impedances;
   d_.i = 0;
   ierror_ = 0;
   ierr_ = 0;
   // A new option keeps the function of the previous operation and skips the banner.
-  if (d_.isel == 1) return true;
+  if (d_.isel == Pass::new_option) return true;
 
-  d_.ifunc = 1;
-  if (d_.isel != 2) {
+  d_.ifunc = Function::analysis;
+  if (d_.isel != Pass::recycle) {
     const std::string name(kDefaultsName);
     std::unique_ptr<std::istream> file = env_.files.open_read(name);
     if (!file) throw text::FatalError("Cannot open file " + name, "unit 2 (" + name + ")");
-    if (const std::optional<DefaultsFault> fault = load_defaults(*file, d_, fo_)) {
-      d_.isel = -1;
+    if (const std::optional<DefaultsFault> fault = load_defaults(*file, d_)) {
+      d_.isel = Pass::faulty_defaults;
       const bool missing = fault->kind == DefaultsFault::Kind::missing;
       io_.console.put(missing ? kMissingEntry : kFaultyEntry, {entry_name(fault->entry)});
       return false;
@@ -124,8 +114,9 @@ bool Call::start() {
   start_banner();
   io_.console.put(kDescription);
   io_.console.put(kFunctionMenu);
-  // Stored without a range test: 2 selects synthesis, every other answer analysis.
-  d_.ifunc = ask_integer(kFunctionPrompt);
+  // No range test: 2 selects synthesis, every other answer analysis.
+  d_.ifunc = ask_integer(kFunctionPrompt) == code(Function::synthesis) ? Function::synthesis
+                                                                       : Function::analysis;
   return true;
 }
 
@@ -135,34 +126,41 @@ void Call::start_banner() {
 }
 
 void Call::analysis_menus() {
-  d_.ifunc = 1;
-  d_.iop = menu(kAnalysisMenu, kAnalysisPrompt, 1, 3);
+  d_.ifunc = Function::analysis;
+  d_.iop =
+      menu(kAnalysisMenu, kAnalysisPrompt, AnalysisOption::impedance, AnalysisOption::sensitivity);
   switch (d_.iop) {
-    case 1:
-      d_.iop1 = menu(kImpedanceMenu, kImpedancePrompt, 1, 2);
+    case AnalysisOption::impedance:
+      d_.iop1 =
+          menu(kImpedanceMenu, kImpedancePrompt, ImpedanceSweep::width, ImpedanceSweep::spacing);
       break;
-    case 2:
-      d_.iop2a = menu(kFrequencyMenu, kFrequencyPrompt, 1, 2);
-      if (d_.iop2a == 1) {
+    case AnalysisOption::frequency:
+      d_.iop2a = menu(kFrequencyMenu, kFrequencyPrompt, FrequencyAnalysis::four_port,
+                      FrequencyAnalysis::dispersion);
+      if (d_.iop2a == FrequencyAnalysis::four_port) {
         // Only an answer of exactly 1 selects entry; every other answer computes the length.
         ilength_ = ask_integer(kLengthModePrompt) == 1 ? 1 : 2;
       }
       break;
-    default:
-      d_.iop3 = menu(kSensitivityMenu, kSensitivityPrompt, 1, 3);
-      d_.ieoro = pick(ask_integer(kModePrompt), 1, 3);
+    case AnalysisOption::sensitivity:
+      d_.iop3 = menu(kSensitivityMenu, kSensitivityPrompt, SensitivityForm::frequency,
+                     SensitivityForm::spacing);
+      d_.ieoro = pick(ask_integer(kModePrompt), SensitivityModes::even, SensitivityModes::both);
       break;
   }
 }
 
 void Call::synthesis_menus() {
-  d_.ifunc = 2;
-  d_.iop = menu(kSynthesisMenu, kSynthesisPrompt, 1, 2);
-  d_.iops = menu(kSynthesisSubMenu, kSynthesisSubPrompt, 1, 2);
+  d_.ifunc = Function::synthesis;
+  d_.iop_synthesis = menu(kSynthesisMenu, kSynthesisPrompt, SynthesisOption::static_impedances,
+                          SynthesisOption::dispersive_impedances);
+  d_.iops = menu(kSynthesisSubMenu, kSynthesisSubPrompt, SynthesisTarget::zo_coupling,
+                 SynthesisTarget::zoe_zoo);
 }
 
 void Call::format_menu() {
-  d_.iop2b = menu(kFormatMenu, kFormatPrompt, 1, 2);
+  d_.iop2b =
+      menu(kFormatMenu, kFormatPrompt, ResponseFormat::magnitude_phase, ResponseFormat::quadrature);
 }
 
 }  // namespace cuplo::input

@@ -161,15 +161,18 @@ void Call::frequency(const Format& prompt, float& member, float loaded) {
 }
 
 bool Call::width_sweep() const {
-  return (d_.iop == 1 && d_.iop1 == 1) || (d_.iop == 3 && d_.iop3 == 2);
+  return (d_.iop == AnalysisOption::impedance && d_.iop1 == ImpedanceSweep::width) ||
+         (d_.iop == AnalysisOption::sensitivity && d_.iop3 == SensitivityForm::width);
 }
 
 bool Call::spacing_sweep() const {
-  return (d_.iop == 1 && d_.iop1 == 2) || (d_.iop == 3 && d_.iop3 == 3);
+  return (d_.iop == AnalysisOption::impedance && d_.iop1 == ImpedanceSweep::spacing) ||
+         (d_.iop == AnalysisOption::sensitivity && d_.iop3 == SensitivityForm::spacing);
 }
 
 bool Call::four_port() const {
-  return d_.ifunc == 1 && d_.iop == 2 && d_.iop2a == 1;
+  return d_.ifunc == Function::analysis && d_.iop == AnalysisOption::frequency &&
+         d_.iop2a == FrequencyAnalysis::four_port;
 }
 
 void Call::dimensional_data() {
@@ -249,7 +252,7 @@ Call::Step Call::prompt_h() {
     default:
       break;
   }
-  if (d_.ifunc == 2) return Step::t;
+  if (d_.ifunc == Function::synthesis) return Step::t;
   return width_sweep() ? Step::wmin : Step::w;
 }
 
@@ -299,7 +302,7 @@ Call::Step Call::prompt_t() {
   value(kPromptT, d_.t, d_.defaults.t, positive);
   if (ierr_ == 1) return Step::s;
   if (ierr_ == 2) return Step::smin;
-  if (d_.ifunc == 2) return Step::er;
+  if (d_.ifunc == Function::synthesis) return Step::er;
   return spacing_sweep() ? Step::smin : Step::s;
 }
 
@@ -307,7 +310,7 @@ Call::Step Call::prompt_s() {
   value(kPromptS, d_.sdef, d_.defaults.s, spacing_ok);
   if (gap_rejected(d_.sdef, 1)) return Step::t;
   if (spacing_rejected(d_.sdef, 4)) return Step::h;
-  return d_.iop == 2 && d_.iop2a == 1 ? Step::conductor : Step::er;
+  return four_port() ? Step::conductor : Step::er;
 }
 
 Call::Step Call::prompt_smin() {
@@ -371,20 +374,21 @@ void Call::spot_frequency(const Format& prompt) {
 }
 
 Call::Step Call::dispatch() {
-  if (d_.ifunc == 2) {
+  if (d_.ifunc == Function::synthesis) {
     synthesis_values();
-  } else if (d_.iop == 1) {
+  } else if (d_.iop == AnalysisOption::impedance) {
     spot_frequency(kPromptImpedanceF);
-  } else if (d_.iop == 3) {
-    if (d_.iop3 == 1) {
+  } else if (d_.iop == AnalysisOption::sensitivity) {
+    if (d_.iop3 == SensitivityForm::frequency) {
       frequency_range();
     } else {
       spot_frequency(kPromptSensitivityF);
     }
   } else {
-    if (d_.iop2a == 1 && ilength_ == 1) entered_length();
+    const bool four_port_path = d_.iop2a == FrequencyAnalysis::four_port;
+    if (four_port_path && ilength_ == 1) entered_length();
     frequency_range();
-    if (d_.iop2a != 2) {
+    if (four_port_path) {
       if (ilength_ != 1) four_port_completion();
       io_.console.put(kTerminationHeader);
       value(kPromptRs, d_.rs, d_.defaults.rs, positive);
@@ -449,8 +453,10 @@ void Call::four_port_completion() {
 }
 
 void Call::synthesis_values() {
-  if (d_.iop != 1) frequency(kPromptSynthesisF, d_.fdef, d_.defaults.f);
-  if (d_.iops == 2) {
+  if (d_.iop_synthesis != SynthesisOption::static_impedances) {
+    frequency(kPromptSynthesisF, d_.fdef, d_.defaults.f);
+  }
+  if (d_.iops == SynthesisTarget::zoe_zoo) {
     for (;;) {
       value(kPromptZoe, d_.zoedef, d_.defaults.zoe, positive);
       value(kPromptZoo, d_.zoodef, d_.defaults.zoo, positive);
@@ -458,7 +464,7 @@ void Call::synthesis_values() {
         io_.console.put(kImpedanceOrderMessage);
         continue;
       }
-      models::sl1zo(d_.ccdef, d_.kodef, d_.iops, d_.zodef, d_.zoedef, d_.zoodef);
+      models::sl1zo(d_.ccdef, d_.kodef, code(d_.iops), d_.zodef, d_.zoedef, d_.zoodef);
       io_.console.put(kSynthesisZo, {d_.zodef});
       io_.console.put(kSynthesisCo, {d_.kodef});
       const float magnitude = std::fabs(d_.kodef);
@@ -477,7 +483,7 @@ void Call::synthesis_values() {
            reenter(kTypedCouplingMessage, kTypedCouplingQuestion));
   // A typed 3 and a typed -3 both mean a coupling of -3 dB.
   d_.kodef = -d_.kodef;
-  models::sl1zo(d_.ccdef, d_.kodef, d_.iops, d_.zodef, d_.zoedef, d_.zoodef);
+  models::sl1zo(d_.ccdef, d_.kodef, code(d_.iops), d_.zodef, d_.zoedef, d_.zoodef);
   io_.console.put(kSynthesisZoe, {d_.zoedef});
   io_.console.put(kSynthesisZoo, {d_.zoodef});
 }

@@ -1,6 +1,6 @@
-// The design state: the selections, design values and loaded defaults that parameter entry
-// hands to the driver. One instance for the whole run, owned by the session; every member
-// is zero (blank for text) at start. Member names are those of the program's records.
+// The design state that parameter entry hands to the driver: the menu selections, the design
+// values and the loaded defaults, each a type of its own. Member names are those of the
+// program's records.
 #pragma once
 
 #include <cstdint>
@@ -26,36 +26,63 @@ struct DateTime {
   std::int32_t isec = 0;
 };
 
-struct DesignState {
-  // blk1: output storage name (20 characters, blank padded)
-  std::string dum = kBlankName;
-  std::string fn = kBlankName;
+// The selections of the menus, each with the code its menu shows and the titles print.
+enum class Function : std::int32_t { analysis = 1, synthesis = 2 };
+enum class AnalysisOption : std::int32_t { impedance = 1, frequency = 2, sensitivity = 3 };
+enum class SynthesisOption : std::int32_t { static_impedances = 1, dispersive_impedances = 2 };
+enum class ImpedanceSweep : std::int32_t { width = 1, spacing = 2 };
+enum class FrequencyAnalysis : std::int32_t { four_port = 1, dispersion = 2 };
+enum class ResponseFormat : std::int32_t { magnitude_phase = 1, quadrature = 2 };
+enum class SensitivityForm : std::int32_t { frequency = 1, width = 2, spacing = 3 };
+enum class SynthesisTarget : std::int32_t { zo_coupling = 1, zoe_zoo = 2 };
+enum class SensitivityModes : std::int32_t { even = 1, odd = 2, both = 3 };
+// How much of the dialogue a call of parameter entry shows, and how the last one ended.
+enum class Pass : std::int32_t { faulty_defaults = -1, first = 0, new_option = 1, recycle = 2 };
+// The answer to the storage question.
+enum class Storage : std::int32_t { off = 0, on = 1, verification = kVerificationCode };
 
-  // blk2: main parameters and selections
+// The code of a selection, as its menu numbers it.
+template <class Selection>
+constexpr std::int32_t code(Selection s) {
+  return static_cast<std::int32_t>(s);
+}
+
+// blk2, blk3, blk6, blk10: the selections. The option of each function is kept apart; the
+// titles print the one of the function selected.
+struct Selections {
+  Pass isel = Pass::first;
+  Function ifunc = Function::analysis;
+  AnalysisOption iop = AnalysisOption::impedance;
+  SynthesisOption iop_synthesis = SynthesisOption::static_impedances;
+  ImpedanceSweep iop1 = ImpedanceSweep::width;
+  FrequencyAnalysis iop2a = FrequencyAnalysis::four_port;
+  ResponseFormat iop2b = ResponseFormat::magnitude_phase;
+  SensitivityForm iop3 = SensitivityForm::frequency;
+  SynthesisTarget iops = SynthesisTarget::zo_coupling;
+  SensitivityModes ieoro = SensitivityModes::even;
+  Storage istore = Storage::off;
+
+  // The option of the function selected, as the titles print it.
+  std::int32_t option() const {
+    return ifunc == Function::synthesis ? code(iop_synthesis) : code(iop);
+  }
+  bool verifying() const { return istore == Storage::verification; }
+};
+
+// blk2 to blk5: the design values the prompts take, in inches, GHz and ohms.
+struct DesignValues {
   float ccdef = 0.0f;  // voltage coupling coefficient used by synthesis
   float er = 0.0f;
   float fdef = 0.0f;  // spot frequency, GHz
   float fmin = 0.0f;
   float fstep = 0.0f;
   float h = 0.0f;      // substrate height, inches
-  std::int32_t i = 0;  // index of the last sweep point; diagnostics line counter
-  std::int32_t ieoro = 0;
-  std::int32_t ifunc = 0;
-  std::int32_t iops = 0;
-
-  // blk3: further selections and values
-  std::int32_t iop1 = 0;
-  std::int32_t iop2a = 0;
-  std::int32_t iop2b = 0;
-  std::int32_t iop3 = 0;
-  std::int32_t isel = 0;
+  std::int32_t i = 0;  // index of the last sweep point
   float kodef = 0.0f;  // coupling, dB
   float l = 0.0f;      // coupler length, inches
   std::int32_t n = 0;  // number of strips
-
-  // blk4: conductor, termination and spacing values
-  float res = 0.0f;   // resistivity, ohm-inches
-  float res1 = 0.0f;  // resistivity as typed, micro-ohm-cm
+  float res = 0.0f;    // resistivity, ohm-inches
+  float res1 = 0.0f;   // resistivity as typed, micro-ohm-cm
   float rl = 0.0f;
   float rs = 0.0f;
   float sdef = 0.0f;
@@ -64,8 +91,6 @@ struct DesignState {
   float sr1 = 0.0f;  // roughness as typed, micro-inches
   float sstep = 0.0f;
   float t = 0.0f;
-
-  // blk5: loss tangent, width and impedance values
   float tlos = 0.0f;
   float wdef = 0.0f;
   float wmin = 0.0f;
@@ -73,16 +98,15 @@ struct DesignState {
   float zodef = 0.0f;
   float zoedef = 0.0f;
   float zoodef = 0.0f;
+};
 
-  // blk6: storage switch: 1 on, kVerificationCode verification mode, else off
-  std::int32_t istore = 0;
-
+// The design state: the selections, the design values, the loaded defaults and the storage
+// name. One instance for the whole run, owned by the session.
+struct DesignState : Selections, DesignValues {
+  // blk1: output storage name (20 characters, blank padded)
+  std::string fn = kBlankName;
   // blk7, blk8, blk9: defaults loaded from the defaults file, never changed afterwards
   Defaults defaults;
-
-  // blk10: option of the selected function
-  std::int32_t iop = 0;
-
   DateTime datetime;
 };
 

@@ -31,9 +31,9 @@ void Call::capture_date() {
 }
 
 void Call::storage_question() {
-  d_.istore = 0;
+  d_.istore = Storage::off;
   const std::int32_t itemp = ask_integer(kStorageQuestion);
-  if (itemp == kVerificationCode) d_.istore = kVerificationCode;
+  if (itemp == code(Storage::verification)) d_.istore = Storage::verification;
   if (itemp != 1) return;
 
   io_.console.put(kNameAdvice);
@@ -45,7 +45,7 @@ void Call::storage_question() {
       env_.files.same_file(file_name(d_.fn), std::string(kDefaultsName))) {
     d_.fn = kReplacementName;
   }
-  d_.istore = 1;
+  d_.istore = Storage::on;
 }
 
 }  // namespace cuplo::input

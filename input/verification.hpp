@@ -23,15 +23,17 @@ class VerificationPrints final : public models::LcImpObserver {
 // nobody otherwise.
 inline const models::LcImpObserver* observer(const DesignState& d,
                                              const VerificationPrints& prints) {
-  return d.istore == kVerificationCode ? &prints : nullptr;
+  return d.verifying() ? &prints : nullptr;
 }
 
 // Which modes the dispersion models evaluate: the sensitivity analysis (option 3) takes one
 // mode at a time, odd when the mode selector says 2 and even otherwise; every other
 // operation disperses both.
 inline models::Modes dispersed_modes(const DesignState& d) {
-  if (d.iop != 3) return models::Modes::both;
-  return d.ieoro == 2 ? models::Modes::odd_only : models::Modes::even_only;
+  if (d.ifunc != Function::analysis || d.iop != AnalysisOption::sensitivity) {
+    return models::Modes::both;
+  }
+  return d.ieoro == SensitivityModes::odd ? models::Modes::odd_only : models::Modes::even_only;
 }
 
 }  // namespace cuplo::input

@@ -5,7 +5,6 @@
 
 #include <cmath>
 
-#include "models/microstrip.hpp"
 #include "ops/operations.hpp"
 
 namespace cuplo {
@@ -381,11 +380,13 @@ Result<Synthesis> synthesize(const Substrate& sub, std::int32_t n, const Target&
   const models::CouplerValues a = aim(target);
   Synthesis out = aimed(a, n, f);
   ops::Records r;
-  float cc = a.cc;
-  std::int32_t iflag = 0;
-  float wte = 0.0f;
-  design::lcsyn(cc, sub.er, f, sub.h, iflag, n, out.section.s, sub.t, out.section.w, wte, out.zo,
-                out.zoe, out.zoo, r.lceff1, r.lcdis1, r.msimp1, r.mszo1, nullptr);
+  models::CouplerValues targets = a;
+  models::Statics st;
+  const std::int32_t iflag = ops::dispersive_synthesis(material(sub), n, f, targets, out.section.w,
+                                                       out.section.s, st, r, nullptr);
+  out.zo = targets.zo;
+  out.zoe = targets.zoe;
+  out.zoo = targets.zoo;
   out.eeff_even = r.lceff1.effef;
   out.eeff_odd = r.lceff1.effof;
   return checked(sub, out, a, iflag, model);
@@ -438,28 +439,11 @@ Result<float> microstrip_width(const Substrate& sub, float z) noexcept {
   if (!finite(z) || z <= 0.0f) {
     return Result<float>::failed(Failure::invalid_input, "z: impedance not positive");
   }
-  // The impedance falls as the strip widens: bisection on the width, bounded at 200 halvings,
-  // between 1/1000 and 30 substrate heights; the narrow end is kept at the strip thickness or
-  // above, where the logarithmic thickness correction of the width still holds. A z outside
-  // the bracket has no width.
-  models::MsImp1 m;
-  const float h2 = 1000.0f * sub.h;
-  auto zo = [&](float w) {
-    models::msimp(sub.er, sub.h, h2, sub.t, w, m);
-    return m.zo;
-  };
-  float lo = std::fmax(sub.h * 0.001f, sub.t);
-  float hi = sub.h * 30.0f;
-  if (!(zo(lo) >= z && zo(hi) <= z)) return Result<float>::failed(Failure::no_solution);
-  for (int k = 0; k < 200 && hi - lo > lo * 1e-7f; ++k) {
-    const float mid = 0.5f * (lo + hi);
-    if (zo(mid) > z) {
-      lo = mid;
-    } else {
-      hi = mid;
-    }
+  float w = 0.0f;
+  models::MsImp1 msimp1;
+  if (!ops::microstrip_width(material(sub), z, w, msimp1)) {
+    return Result<float>::failed(Failure::no_solution);
   }
-  const float w = 0.5f * (lo + hi);
   // A single strip is judged by its width and the substrate only.
   DesignPoint p = point_of(sub, CrossSection{1, w, 0.0f}, 0.0f);
   Limits limits;

@@ -60,6 +60,12 @@ bool dispersive_analysis(const Material& m, const Strips& x, const models::Stati
                          models::Modes modes, std::int32_t& iflag, models::CouplerValues& coupler,
                          Records& r);
 
+// The pair impedances (lcimp) of the widths in st and the static coupler values (lczo) from
+// them: st.zoeap, st.zooap and coupler. Returns iflag as lcimp leaves it.
+std::int32_t pair_impedances(const Material& m, const Strips& x, models::Statics& st,
+                             models::CouplerValues& coupler, models::MsImp1& msimp1,
+                             Observer observer);
+
 // The thickness-corrected widths and static permittivities alone (the four-port's length and
 // centre frequency need no pair impedances): st.wte, st.wto, st.effc, st.effe, st.effo.
 void static_permittivities(const Material& m, const Strips& x, models::Statics& st,
@@ -84,6 +90,20 @@ bool centre_frequency(const Material& m, const Strips& x, const models::Statics&
 std::int32_t static_synthesis(const Material& m, std::int32_t n, float zo, float cc, float& w,
                               float& s, models::Statics& st, models::MsImp1& msimp1,
                               Observer observer);
+
+// Dispersive width and spacing synthesis at f (lcsyn): the static synthesis inside a loop that
+// shifts the targets in coupler (cc, zo, zoe, zoo; ko is not used) until the dispersive
+// coupler impedances at f meet them. w, s and st.wte are the start and the result; the last
+// pass's permittivities and pair impedances stay in r. Returns iflag: 0, or 1 when a search
+// failed or the loop reached its bound.
+std::int32_t dispersive_synthesis(const Material& m, std::int32_t n, float f,
+                                  models::CouplerValues& coupler, float& w, float& s,
+                                  models::Statics& st, Records& r, Observer observer);
+
+// The width w of a single microstrip of impedance z (Hammerstad and Jensen's static model
+// with the strip thickness), found by a bounded search. False when no width between 1/1000
+// and 30 substrate heights has that impedance.
+bool microstrip_width(const Material& m, float z, float& w, models::MsImp1& msimp1);
 
 // The four-port response at f of a coupler of length l between the terminations rs and rl,
 // from the mode impedances zoe and zoo and the permittivities in r.lceff1 at f: the mode

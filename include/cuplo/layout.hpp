@@ -46,12 +46,20 @@ struct Port {
   Point centre;
 };
 
+// A rectangle of copper and the conductor it belongs to: 0 for A (the even fingers, ports 1
+// and 4), 1 for B (the odd fingers, ports 2 and 3).
+struct Piece {
+  Box box;
+  std::uint8_t conductor = 0;
+};
+
 struct Drawing {
   std::string name;          // footprint and top cell name
   std::string description;   // the design in one line
   std::int32_t grid_nm = 1;  // the grid unit, nanometres
   std::int32_t strap_width = 0;
-  std::vector<Box> copper;  // abutting rectangles: fingers, bars, feed lines (pads apart)
+  std::int32_t gap = 0;       // the narrowest space between the two conductors' copper
+  std::vector<Piece> copper;  // abutting rectangles: fingers, bars, feed lines (pads apart)
   std::vector<Strap> straps;
   std::array<Port, 4> ports{};
   Box bounds;  // of all metal, pads included
@@ -124,9 +132,14 @@ Result<Design> plan(const Substrate& substrate, const Request& request) noexcept
 // not say: the fringing field of the outer fingers has fallen away there.
 inline constexpr float kFeedLengthInHeights = 2.0f;
 
-// KiCad 6 footprint (.kicad_mod): copper polygons and pads 1 to 4 on F.Cu, straps as lines
-// of their width on Eco1.User, the outline on F.Fab and the courtyard on F.CrtYd. KiCad's y
-// axis points down: the footprint is the drawing as seen from above all the same.
+// KiCad 6 footprint (.kicad_mod): the copper belongs to the pads, so that a board whose pads
+// carry nets passes KiCad's design-rule check. Pad 1 is a custom pad whose primitives are all
+// of conductor A's copper, pad 2 likewise for B; pads 4 and 3 are plain squares on the same
+// copper. Input and through (coupled and isolated) are joined by copper, so the footprint is
+// a net tie (its keywords begin with "net tie"), and every pad's local clearance is the
+// coupler's own gap, below a board's default clearance. Straps as lines of their width on
+// Eco1.User, the outline on F.Fab and the courtyard on F.CrtYd. KiCad's y axis points down:
+// the footprint is the drawing as seen from above all the same.
 std::string kicad_footprint(const Drawing& drawing);
 
 // The time a GDSII library records as its modification and access time, UTC.

@@ -130,7 +130,8 @@ std::string gds_stream(const Drawing& d, const Timestamp& time) {
   s.real8(d.grid_nm * 1e-9);  // database unit in metres
   s.time(kBgnStr, time);
   s.text(kStrName, name);
-  for (const Box& b : d.copper) {
+  for (const Piece& piece : d.copper) {
+    const Box& b = piece.box;
     s.empty(kBoundary);
     s.int16(kLayer, kMetalLayer);
     s.int16(kDataType, 0);

@@ -112,16 +112,34 @@ Problem on_grid(const CrossSection& xs, std::int32_t grid_nm) {
   return {};
 }
 
-Built draw(const Design& d, std::int32_t grid_nm, const std::string& name) {
+namespace {
+
+constexpr std::uint8_t kA = 0;  // conductor A: the even fingers, ports 1 and 4
+constexpr std::uint8_t kB = 1;  // conductor B: the odd fingers, ports 2 and 3
+
+// The design's lengths in whole grid units.
+struct Units {
+  std::int32_t n = 0;
+  std::int64_t w = 0;     // finger width
+  std::int64_t s = 0;     // gap
+  std::int64_t half = 0;  // half the coupled length
+  std::int64_t wref = 0;  // feed width, an even number
+  std::int64_t feed = 0;  // feed length
+  std::int64_t ws = 0;    // strap width
+  std::int64_t straps_per_end = 0;
+};
+
+// The design on the grid, or why it cannot be drawn there: what the grid cannot resolve, what
+// does not fit the coordinates, feeds or straps that leave the coupler's end quarters.
+Problem to_units(const Design& d, std::int32_t grid_nm, Units& u) {
   using W = Problem::What;
-  const std::int32_t n = d.section.n;
-  if (Problem p = on_grid(d.section, grid_nm); p.what != W::none) return refused(p.what, p.message);
+  if (Problem p = on_grid(d.section, grid_nm); p.what != W::none) return p;
   const std::string grid_text = micrometres(1, grid_nm) + " um";
   if (!(static_cast<double>(d.reference_width) >= grid_nm / kNanometresPerInch)) {
-    return refused(W::grid, "the feed lines (" + um_of_inches(d.reference_width) +
-                                " um) are narrower than the grid (" + grid_text + ")");
+    return {W::grid, "the feed lines (" + um_of_inches(d.reference_width) +
+                         " um) are narrower than the grid (" + grid_text + ")"};
   }
-  if (!(d.feed_length >= 0.0f)) return refused(W::feeds, "the feed length is negative");
+  if (!(d.feed_length >= 0.0f)) return {W::feeds, "the feed length is negative"};
 
   const auto w = grid_units(d.section.w, grid_nm);
   const auto s = grid_units(d.section.s, grid_nm);
@@ -130,107 +148,145 @@ Built draw(const Design& d, std::int32_t grid_nm, const std::string& name) {
   // grid: the footprint places a pad by its centre.
   const auto wref_half = grid_units(0.5f * d.reference_width, grid_nm);
   const auto feed = grid_units(d.feed_length, grid_nm);
-  auto ws = grid_units(std::fmin(d.section.w, kStrapWidthInches), grid_nm);
+  const auto ws = grid_units(std::fmin(d.section.w, kStrapWidthInches), grid_nm);
   if (!w || !s || !half || !wref_half || !feed || !ws) {
-    return refused(W::extent,
-                   "the drawing does not fit the 32-bit coordinates of a " + grid_text + " grid");
+    return {W::extent,
+            "the drawing does not fit the 32-bit coordinates of a " + grid_text + " grid"};
   }
-  if (*half < 1) return refused(W::length, "the coupler is shorter than the grid");
-  if (*ws < 1) ws = 1;  // a grid coarser than a bond wire: the strap is one grid unit wide
-  const std::int64_t wref = 2 * *wref_half;
+  if (*half < 1) return {W::length, "the coupler is shorter than the grid"};
+  u.n = d.section.n;
+  u.w = *w;
+  u.s = *s;
+  u.half = *half;
+  u.wref = 2 * *wref_half;
+  u.feed = *feed;
+  u.ws = std::max<std::int64_t>(*ws, 1);  // a grid coarser than a bond wire: one grid unit
+  u.straps_per_end = u.n / 2 - 1;
 
   // The feeds leave the outer fingers flush with the coupler's ends and must stay within the
   // end quarters, so that the middle half of the coupler is fingers only.
-  if (wref > *half) {
-    return refused(W::feeds, "the feed lines, " + micrometres(wref, grid_nm) +
-                                 " um wide, overlap: the feeds of ports 1 and 4, and of 2 and "
-                                 "3, need twice that along a coupler " +
-                                 micrometres(2 * *half, grid_nm) + " um long");
+  if (u.wref > u.half) {
+    return {W::feeds, "the feed lines, " + micrometres(u.wref, grid_nm) +
+                          " um wide, overlap: the feeds of ports 1 and 4, and of 2 and 3, need "
+                          "twice that along a coupler " +
+                          micrometres(2 * u.half, grid_nm) + " um long"};
   }
-  if (2 * wref > *half) {
-    return refused(W::feeds, "the feed lines, " + micrometres(wref, grid_nm) +
-                                 " um wide, do not fit within the coupler's end quarters (L/4 = " +
-                                 micrometres(*half / 2, grid_nm) +
-                                 " um): they would reach into the middle half, which is fingers "
-                                 "only");
+  if (2 * u.wref > u.half) {
+    return {W::feeds, "the feed lines, " + micrometres(u.wref, grid_nm) +
+                          " um wide, do not fit within the coupler's end quarters (L/4 = " +
+                          micrometres(u.half / 2, grid_nm) +
+                          " um): they would reach into the middle half, which is fingers only"};
   }
   // The straps of one end, one per gap between fingers of the strapped conductor, are
   // staggered by two strap widths so that no strap lands on or passes over another's
   // landing; they too stay within the end quarter.
-  const std::int64_t straps_per_end = n / 2 - 1;
-  const std::int64_t strap_reach = *ws * (2 * straps_per_end - 1) + (*ws + 1) / 2;
-  if (2 * strap_reach > *half) {
-    return refused(W::straps, "the " + std::to_string(straps_per_end) +
-                                  " straps at each end need more than a quarter of the "
-                                  "coupler's length (" +
-                                  micrometres(*half / 2, grid_nm) + " um)");
+  const std::int64_t strap_reach = u.ws * (2 * u.straps_per_end - 1) + (u.ws + 1) / 2;
+  if (2 * strap_reach > u.half) {
+    return {W::straps,
+            "the " + std::to_string(u.straps_per_end) +
+                " straps at each end need more than a quarter of the coupler's length (" +
+                micrometres(u.half / 2, grid_nm) + " um)"};
   }
+  return {};
+}
 
-  // Finger k spans y0 + k*(w + s) to that + w: widths and gaps exact to the grid, the
-  // centre within half a grid unit of y = 0.
-  const std::int64_t pitch = *w + *s;
-  const std::int64_t total = n * *w + (n - 1) * *s;
-  const std::int64_t y0 = -(total / 2);
-  const std::int64_t top = y0 + total;
-  const auto bottom_of = [&](std::int64_t k) { return y0 + k * pitch; };
-  const auto centre_of = [&](std::int64_t k) { return bottom_of(k) + *w / 2; };
-  const std::int64_t bar = *half + *s;  // inner edge of the end bars
-  const std::int64_t reach_x = bar + *w;
-  const std::int64_t reach_y = std::max(-y0, top) + *feed + wref;
-  if ((std::max(reach_x, reach_y) + 1) * grid_nm > kMaxMetalNm) {
-    return refused(W::extent,
-                   "the drawing does not fit the 32-bit nanometre coordinates of a "
-                   "footprint");
-  }
+// The fingers across y: finger k spans bottom(k) to bottom(k) + w, widths and gaps exact to the
+// grid, the centre within half a grid unit of y = 0.
+struct Stack {
+  std::int64_t y0 = 0;
+  std::int64_t top = 0;
+  std::int64_t pitch = 0;
+  std::int64_t w = 0;
+  explicit Stack(const Units& u)
+      : y0(-((u.n * u.w + (u.n - 1) * u.s) / 2)),
+        top(y0 + u.n * u.w + (u.n - 1) * u.s),
+        pitch(u.w + u.s),
+        w(u.w) {}
+  std::int64_t bottom(std::int64_t k) const { return y0 + k * pitch; }
+  std::int64_t centre(std::int64_t k) const { return bottom(k) + w / 2; }
+};
 
-  Built b;
-  Drawing& dr = b.drawing;
-  dr.name = name;
-  dr.description = describe(d);
-  dr.grid_nm = grid_nm;
-  dr.strap_width = static_cast<std::int32_t>(*ws);
-  for (std::int64_t k = 0; k < n; ++k) {
-    // Conductor A's fingers run into the left bar, B's into the right one.
+// The fingers and the end bars: conductor A's fingers (even k) run into the left bar, B's
+// into the right one; each bar lies a gap beyond the other conductor's finger ends.
+void add_fingers(Drawing& dr, const Units& u, const Stack& y) {
+  const std::int64_t bar = u.half + u.s;  // inner edge of the end bars
+  for (std::int64_t k = 0; k < u.n; ++k) {
     const bool a = k % 2 == 0;
-    dr.copper.push_back(box(a ? -bar : -*half, bottom_of(k), a ? *half : bar, bottom_of(k) + *w));
+    dr.copper.push_back(
+        {box(a ? -bar : -u.half, y.bottom(k), a ? u.half : bar, y.bottom(k) + u.w), a ? kA : kB});
   }
-  dr.copper.push_back(box(-reach_x, bottom_of(0), -bar, bottom_of(n - 2) + *w));
-  dr.copper.push_back(box(bar, bottom_of(1), reach_x, top));
+  dr.copper.push_back({box(-(bar + u.w), y.bottom(0), -bar, y.bottom(u.n - 2) + u.w), kA});
+  dr.copper.push_back({box(bar, y.bottom(1), bar + u.w, y.top), kB});
+}
 
-  // Ports: 1 and 4 below finger 0 (conductor A), 2 and 3 above finger n - 1 (conductor B).
+// Ports: 1 and 4 below finger 0 (conductor A), 2 and 3 above finger n - 1 (conductor B), each a
+// feed line leaving the outer finger at right angles, flush with the coupler's end, and a
+// square pad at its far end.
+void add_ports(Drawing& dr, const Units& u, const Stack& y) {
   struct Feed {
     char number;
     std::int64_t x0;  // left edge
     bool up;
   };
-  const std::array<Feed, 4> feeds{{{'1', -*half, false},
-                                   {'2', -*half, true},
-                                   {'3', *half - wref, true},
-                                   {'4', *half - wref, false}}};
+  const std::array<Feed, 4> feeds{{{'1', -u.half, false},
+                                   {'2', -u.half, true},
+                                   {'3', u.half - u.wref, true},
+                                   {'4', u.half - u.wref, false}}};
   for (std::size_t i = 0; i < feeds.size(); ++i) {
     const Feed& f = feeds[i];
-    const std::int64_t x1 = f.x0 + wref;
-    const std::int64_t edge = f.up ? top : y0;
-    const std::int64_t end = f.up ? top + *feed : y0 - *feed;
-    const std::int64_t outer = f.up ? end + wref : end - wref;
-    if (*feed > 0) dr.copper.push_back(box(f.x0, std::min(edge, end), x1, std::max(edge, end)));
+    const std::int64_t x1 = f.x0 + u.wref;
+    const std::int64_t edge = f.up ? y.top : y.y0;
+    const std::int64_t end = f.up ? y.top + u.feed : y.y0 - u.feed;
+    const std::int64_t outer = f.up ? end + u.wref : end - u.wref;
+    if (u.feed > 0) {
+      dr.copper.push_back(
+          {box(f.x0, std::min(edge, end), x1, std::max(edge, end)), f.up ? kB : kA});
+    }
     Port& p = dr.ports[i];
     p.number = f.number;
     p.pad = box(f.x0, std::min(end, outer), x1, std::max(end, outer));
     p.centre = point((f.x0 + x1) / 2, (end + outer) / 2);
   }
+}
 
-  // Straps: at the left end between B's fingers (1-3, 3-5), at the right end between A's
-  // (0-2, 2-4), each from finger centre to finger centre, the first one strap width in from
-  // the strapped fingers' ends.
-  for (std::int64_t j = 0; j < straps_per_end; ++j) {
-    const std::int64_t inset = *ws * (1 + 2 * j);
+// Straps: at the left end between B's fingers (1-3, 3-5), at the right end between A's (0-2,
+// 2-4), each from finger centre to finger centre, the first one strap width in from the
+// strapped fingers' ends.
+void add_straps(Drawing& dr, const Units& u, const Stack& y) {
+  for (std::int64_t j = 0; j < u.straps_per_end; ++j) {
+    const std::int64_t inset = u.ws * (1 + 2 * j);
     dr.straps.push_back(
-        {point(-*half + inset, centre_of(2 * j + 1)), point(-*half + inset, centre_of(2 * j + 3))});
+        {point(-u.half + inset, y.centre(2 * j + 1)), point(-u.half + inset, y.centre(2 * j + 3))});
     dr.straps.push_back(
-        {point(*half - inset, centre_of(2 * j)), point(*half - inset, centre_of(2 * j + 2))});
+        {point(u.half - inset, y.centre(2 * j)), point(u.half - inset, y.centre(2 * j + 2))});
   }
-  dr.bounds = box(-reach_x, y0 - *feed - wref, reach_x, top + *feed + wref);
+}
+
+}  // namespace
+
+Built draw(const Design& d, std::int32_t grid_nm, const std::string& name) {
+  Units u;
+  if (Problem p = to_units(d, grid_nm, u); p.what != Problem::What::none) {
+    return refused(p.what, std::move(p.message));
+  }
+  const Stack y(u);
+  const std::int64_t reach_x = u.half + u.s + u.w;
+  const std::int64_t reach_y = std::max(-y.y0, y.top) + u.feed + u.wref;
+  if ((std::max(reach_x, reach_y) + 1) * grid_nm > kMaxMetalNm) {
+    return refused(Problem::What::extent,
+                   "the drawing does not fit the 32-bit nanometre coordinates of a footprint");
+  }
+  Built b;
+  Drawing& dr = b.drawing;
+  dr.name = name;
+  dr.description = describe(d);
+  dr.grid_nm = grid_nm;
+  dr.strap_width = static_cast<std::int32_t>(u.ws);
+  dr.gap = static_cast<std::int32_t>(u.s);
+  add_fingers(dr, u, y);
+  add_ports(dr, u, y);
+  add_straps(dr, u, y);
+  dr.bounds = box(-reach_x, y.y0 - u.feed - u.wref, reach_x, y.top + u.feed + u.wref);
   return b;
 }
 

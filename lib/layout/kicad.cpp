@@ -40,6 +40,16 @@ class Writer {
   std::int32_t grid_nm_;
 };
 
+// A rectangle as a filled polygon primitive of a pad at centre: coordinates relative to the
+// pad, in KiCad's axes.
+std::string polygon(const Writer& w, const Box& b, Point centre) {
+  const auto x = [&](std::int64_t v) { return w.x(v - centre.x); };
+  const auto y = [&](std::int64_t v) { return w.y(v - centre.y); };
+  return "(gr_poly (pts (xy " + x(b.lo.x) + " " + y(b.lo.y) + ") (xy " + x(b.hi.x) + " " +
+         y(b.lo.y) + ") (xy " + x(b.hi.x) + " " + y(b.hi.y) + ") (xy " + x(b.lo.x) + " " +
+         y(b.hi.y) + ")) (width 0) (fill yes))";
+}
+
 std::int64_t floor_to(std::int64_t v, std::int64_t step) {
   const std::int64_t r = v % step;
   return r < 0 ? v - r - step : v - r;
@@ -60,7 +70,9 @@ std::string kicad_footprint(const Drawing& d) {
   std::string out = "(footprint " + quoted(d.name) + " (version 20211014) (generator cuplo-calc)\n";
   out += "  (layer \"F.Cu\")\n  (tedit 0)\n";
   out += "  (descr " + quoted(d.description) + ")\n";
-  out += "  (tags \"RF coupler interdigitated quadrature microstrip\")\n";
+  // KiCad lets the pads of a footprint whose keywords begin with "net tie" carry different nets
+  // on one piece of copper: ports 1 and 4 are the ends of one conductor, 2 and 3 of the other.
+  out += "  (tags \"net tie RF coupler interdigitated quadrature microstrip\")\n";
   out += "  (attr smd exclude_from_pos_files exclude_from_bom)\n";
   out += "  (fp_text reference \"REF**\" (at 0 " + w.nm(upper - kTextGap) +
          ") (layer \"F.SilkS\")\n" + font + "  )\n";
@@ -70,19 +82,33 @@ std::string kicad_footprint(const Drawing& d) {
          ") (layer \"F.Fab\") (width " + w.nm(kFabWidth) + ") (fill none))\n";
   out += "  (fp_rect (start " + w.nm(left) + " " + w.nm(upper) + ") (end " + w.nm(right) + " " +
          w.nm(lower) + ") (layer \"F.CrtYd\") (width " + w.nm(kCourtyardWidth) + ") (fill none))\n";
-  for (const Box& b : d.copper) {
-    out += "  (fp_poly (pts (xy " + w.xy(b.lo) + ") (xy " + w.x(b.hi.x) + " " + w.y(b.lo.y) +
-           ") (xy " + w.xy(b.hi) + ") (xy " + w.x(b.lo.x) + " " + w.y(b.hi.y) +
-           ")) (layer \"F.Cu\") (width 0) (fill solid))\n";
-  }
+
   for (const Strap& s : d.straps) {
     out += "  (fp_line (start " + w.xy(s.from) + ") (end " + w.xy(s.to) +
            ") (layer \"Eco1.User\") (width " + w.x(d.strap_width) + "))\n";
   }
+  // The copper belongs to the pads: pad 1 (2) carries all of conductor A's (B's) copper as
+  // the primitives of a custom pad; pads 4 and 3 are squares on that copper. Each pad's local
+  // clearance is the coupler's gap, so that a board's wider default clearance does not apply
+  // between the coupler's own conductors.
+  const std::string clearance = w.x(d.gap);
   for (const Port& p : d.ports) {
-    out += "  (pad \"" + std::string(1, p.number) + "\" smd rect (at " + w.xy(p.centre) +
-           ") (size " + w.x(std::int64_t{p.pad.hi.x} - p.pad.lo.x) + " " +
-           w.x(std::int64_t{p.pad.hi.y} - p.pad.lo.y) + ") (layers \"F.Cu\"))\n";
+    const std::uint8_t conductor = p.number == '1' || p.number == '4' ? 0 : 1;
+    const bool carrier = p.number == '1' || p.number == '2';
+    const std::string size = w.x(std::int64_t{p.pad.hi.x} - p.pad.lo.x) + " " +
+                             w.x(std::int64_t{p.pad.hi.y} - p.pad.lo.y);
+    out += "  (pad \"" + std::string(1, p.number) + "\" smd " + (carrier ? "custom" : "rect") +
+           " (at " + w.xy(p.centre) + ") (size " + size + ") (layers \"F.Cu\")\n";
+    out += "    (clearance " + clearance + ")\n";
+    if (carrier) {
+      out += "    (options (clearance outline) (anchor rect))\n    (primitives\n";
+      for (const Piece& piece : d.copper) {
+        if (piece.conductor != conductor) continue;
+        out += "      " + polygon(w, piece.box, p.centre) + "\n";
+      }
+      out += "    )\n";
+    }
+    out += "  )\n";
   }
   return out + ")\n";
 }

@@ -67,7 +67,7 @@ std::string svg_preview(const Drawing& d) {
   out += "<rect x=\"" + um(left) + "\" y=\"" + um(upper) + "\" width=\"" + um(view_w) +
          "\" height=\"" + um(view_h) + "\" fill=\"" + kSubstrateColour + "\"/>\n";
   out += "<g fill=\"" + std::string(kCopperColour) + "\">\n";
-  for (const Box& b : d.copper) out += rect(b);
+  for (const Piece& p : d.copper) out += rect(p.box);
   // The pads outlined, so that they stand out from their feed lines.
   out += "</g>\n<g fill=\"" + std::string(kCopperColour) + "\" stroke=\"" + kPadEdgeColour +
          "\" stroke-width=\"" + um(d.strap_width) + "\">\n";

@@ -28,7 +28,7 @@ float below(float x) {
 struct Values {
   float f = 1.0f, h = 0.25f, er = 9.8f, w = 0.5f, s = 0.25f, t = 0.0625f, ko = -3.0f;
   float zo = 50.0f;
-  std::int32_t ifunc = 2, iop = 1;
+  input::Function ifunc = input::Function::synthesis;
 };
 
 struct Printed {
@@ -45,8 +45,6 @@ Printed diagnose(const Values& v, bool storing = true) {
   d.er = v.er;
   d.t = v.t;
   d.ifunc = v.ifunc;
-  d.iop = v.iop;
-  d.i = 17;
   work.w = v.w;
   work.s = v.s;
   work.coupler.ko = v.ko;
@@ -56,13 +54,13 @@ Printed diagnose(const Values& v, bool storing = true) {
   text::Writer console(console_text, "console");
   text::Writer storage(storage_text, "storage");
   Output out(console, storing ? &storage : nullptr);
-  diagnostics(session, work, out, v.f);
-  return {console_text.str(), storage_text.str(), d.i};
+  const std::int32_t lines = diagnostics(session, work, out, v.f);
+  return {console_text.str(), storage_text.str(), lines};
 }
 
 // Each limit at and just past its boundary; a value that is not a number never passes. The
 // lines after the heading, without their 20 leading blanks; console and storage alike, and
-// the design state's i left holding their number.
+// the number of them returned.
 TEST(Diagnostics, Limits) {
   struct Row {
     Values v;
@@ -100,9 +98,9 @@ TEST(Diagnostics, Limits) {
       {{.f = kNaN}, {"1. F X H =    NaN GHz-In. (Strong Dispersion)"}},
       {{.w = kNaN}, {"1. W/H =   NaN", "2. W =     NaN\""}},
       {{.t = kNaN}, {"1. S =   NaN*T."}},
-      // Coupling and impedance are tested unless the function is analysis.
-      {{.ko = -20.0f, .zo = 5.0f, .ifunc = 1}, {}},
-      {{.ko = -20.0f, .zo = 5.0f, .ifunc = 0}, {"1. Co = -20.00 dB", "2. Zo =   5.00 Ohms"}},
+      // Coupling and impedance are tested for the synthesis only.
+      {{.ko = -20.0f, .zo = 5.0f, .ifunc = input::Function::analysis}, {}},
+      {{.ko = -20.0f, .zo = 5.0f}, {"1. Co = -20.00 dB", "2. Zo =   5.00 Ohms"}},
       // Numbered over the failed limits only.
       {{.er = 25.0f, .s = 2.5f}, {"1. Er = 25.000", "2. S/H = 10.00"}},
       {{.f = 10000000.0f,

@@ -26,7 +26,8 @@ Search run(float er, std::int32_t n, float t, float zoeap, float zooap, float h 
   return r;
 }
 
-// The worked case on alumina: g estimated, then walked to its root.
+// The worked case on alumina, worked out by hand for the acceptance of this search (not from
+// a paper): g estimated, then walked to its root.
 TEST(Lcws, WorkedCase) {
   const Search r = run(9.8f, 4, 0.0f, 160.0f, 60.0f);
   EXPECT_EQ(r.iflag, 0);
@@ -53,7 +54,8 @@ TEST(Lcws, FirstEstimateAtLowerBound) {
 }
 
 // Searches that never settle stop at the evaluation bound with iflag 1 (a stall just above
-// g = 1; an even-mode strip width that is not a number); zero divisors end in bounded time.
+// g = 1; an even-mode strip width that is not a number); zero divisors end as failures too,
+// never as a result.
 TEST(Lcws, BoundedSearch) {
   EXPECT_EQ(run(9.8f, 4, 0.0f, 400.0f, 60.0f).trace.evaluations, 1000);
   EXPECT_EQ(run(9.8f, 4, 0.0f, 400.0f, 60.0f).iflag, 1);
@@ -64,7 +66,7 @@ TEST(Lcws, BoundedSearch) {
                            {9.8f, 0.025f, 160.0f, 0.0f}};
   for (const auto& w : rows) {
     const Search r = run(w[0], 4, 0.0002f, w[2], w[3], w[1]);
-    EXPECT_TRUE(r.trace.evaluations < 1000 || r.iflag == 1) << w[0] << " " << w[1];
+    EXPECT_EQ(r.iflag, 1) << w[0] << " " << w[1];
   }
 }
 

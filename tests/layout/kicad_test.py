@@ -1,5 +1,7 @@
-"""The footprint as KiCad's pcbnew reads it: usage: kicad_test.py COMMAND... (exit 77 without
-pcbnew). The command gets --n, --grid, -o and --format json appended."""
+"""The footprint as KiCad's pcbnew reads it, and KiCad's own design-rule check of a board that
+carries it with four nets on its pads: usage: kicad_test.py COMMAND... (exit 77 without
+pcbnew). The command (a synthesized coupler) gets --n, --grid, -o and --format json appended;
+the same without --dispersive draws the geometry of the defaults file."""
 import os
 import sys
 import tempfile
@@ -12,13 +14,53 @@ except ImportError:
     sys.exit(77)
 
 GRID = 1
-faults = []
-for n in (4, 6):
+
+
+def drc(footprint, n):
+    """KiCad's design-rule check of a board holding the footprint, pads 1 to 4 on four nets,
+    inside an outline on Edge.Cuts: the violations and unconnected items it reports."""
+    board = pcbnew.BOARD()
+    footprint.SetPosition(pcbnew.wxPointMM(50, 50))
+    board.Add(footprint)
+    for pad in footprint.Pads():
+        net = pcbnew.NETINFO_ITEM(board, "N" + pad.GetName())
+        board.Add(net)
+        pad.SetNet(net)
+    box, margin = footprint.GetBoundingBox(), pcbnew.FromMM(5)
+    x0, y0 = box.GetLeft() - margin, box.GetTop() - margin
+    x1, y1 = box.GetRight() + margin, box.GetBottom() + margin
+    corners = [(x0, y0), (x1, y0), (x1, y1), (x0, y1)]
+    for a, b in zip(corners, corners[1:] + corners[:1]):
+        edge = pcbnew.PCB_SHAPE(board)
+        edge.SetShape(pcbnew.SHAPE_T_SEGMENT)
+        edge.SetLayer(pcbnew.Edge_Cuts)
+        edge.SetStart(pcbnew.wxPoint(*a))
+        edge.SetEnd(pcbnew.wxPoint(*b))
+        board.Add(edge)
+    board.BuildConnectivity()
+    with tempfile.TemporaryDirectory() as folder:
+        report = os.path.join(folder, "drc.txt")
+        pcbnew.WriteDRCReport(board, report, pcbnew.EDA_UNITS_MILLIMETRES, True)
+        text = open(report).read()
+    found = [line for line in text.splitlines() if line.startswith("** Found ")]
+    if found != ["** Found 0 DRC violations **", "** Found 0 unconnected pads **",
+                 "** Found 0 Footprint errors **"]:
+        return [f"N = {n}: KiCad's design-rule check: {text}"]
+    return []
+
+
+def load(command, n):
     with tempfile.TemporaryDirectory() as folder:
         library = os.path.join(folder, "couplers.pretty")
         os.mkdir(library)
-        design = draw(sys.argv[1:], n, os.path.join(library, f"idc{n}.kicad_mod"), GRID)
-        footprint = pcbnew.FootprintLoad(library, f"idc{n}")
+        design = draw(command, n, os.path.join(library, f"idc{n}.kicad_mod"), GRID)
+        return design, pcbnew.FootprintLoad(library, f"idc{n}")
+
+
+geometry = [word for word in sys.argv[1:] if word != "--dispersive"]
+faults = drc(load(geometry, 4)[1], 4)
+for n in (4, 6):
+    design, footprint = load(sys.argv[1:], n)
     copper = pcbnew.SHAPE_POLY_SET()
     straps = []
     for item in footprint.GraphicalItems():
@@ -49,5 +91,6 @@ for n in (4, 6):
         return inside[0] if len(inside) == 1 else None
 
     faults += check(n, GRID, design, cut, copper.OutlineCount(), piece_at, straps, pads)
-print("\n".join(faults) or "footprints read by pcbnew: N = 4 and 6 pass")
+    faults += drc(footprint, n)
+print("\n".join(faults) or "footprints read by pcbnew and checked by its DRC: N = 4 and 6 pass")
 sys.exit(1 if faults else 0)

@@ -11,43 +11,13 @@
 #include <vector>
 
 #include "cuplo/defaults.hpp"
+#include "shipped_defaults.hpp"
 
 namespace cuplo {
 namespace {
 
-// The entry names of records 1 to 28, as the console's load messages show them.
-constexpr std::array<std::string_view, 28> kEntryNames = {
-    "1st line.", "DLTAN.", "Er.",   "F.",     "Fmax.", "Fmin.", "Fstep.", "H.",    "Co.",    "L.",
-    "N.",        "RES.",   "SR.",   "Rl.",    "Rs.",   "S.",    "Smax.",  "Smin.", "Sstep.", "T.",
-    "W.",        "Wmax.",  "Wmin.", "Wstep.", "Zo.",   "Zoe.",  "Zoo.",   "FN."};
-
-// The shipped file as records to vary.
-class Records {
- public:
-  Records() {
-    std::ifstream in(CUPLO_DEMO_DEFAULTS, std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      records_.push_back(line);
-    }
-  }
-  Records& set(std::size_t k, std::string text) {  // record k (1 to 28) replaced
-    records_.at(k - 1) = std::move(text);
-    return *this;
-  }
-  Records& keep(std::size_t k) {  // only the first k records
-    records_.resize(k);
-    return *this;
-  }
-  std::string text(std::string_view eol = "\r\n") const {
-    std::string all;
-    for (const std::string& record : records_) all += record + std::string(eol);
-    return all;
-  }
-
- private:
-  std::vector<std::string> records_;
-};
+using Records = testing::DefaultsFile;  // the shipped file as records to vary
+using testing::kEntryNames;
 
 struct Loaded {
   std::string verdict;  // "" for a complete load, else "missing X" or "faulty X"

@@ -1,6 +1,7 @@
-// Tier 1: the published reference values of each model, evaluated along one analysis chain
-// (the quoted inputs of the later models are the rounded results of the earlier ones, so each
-// model is fed the unrounded values it would receive in the program).
+// Tier 1: the acceptance values of each model (worked out with the models' equations for this
+// program's acceptance, at the quoted decimals; not taken from a paper), evaluated along one
+// analysis chain (the quoted inputs of the later models are the rounded results of the earlier
+// ones, so each model is fed the unrounded values it would receive in the program).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,13 +34,13 @@ float tolerance(const Reference& r) {
                   2e-5f * std::fabs(r.reference));
 }
 
-TEST(ModelReferenceValues, AgreeWithPublishedValues) {
+TEST(ModelReferenceValues, AgreeWithAcceptanceValues) {
   const float er = 9.8f, h = 0.025f, s = 0.002f, t = 0.0002f, w = 0.002f, f = 10.0f;
   MsImp1 msimp1;
   MsZo1 mszo1;
   std::vector<Reference> table;
 
-  // Reference values of the Hammerstad-Jensen static model and the Kirschning-Jansen
+  // Acceptance values of the Hammerstad-Jensen static model and the Kirschning-Jansen
   // dispersive model of a single strip: er 9.8, h1 = w = 0.025, h2 = 25.
   msimp(er, 0.025f, 25.0f, 0.0f, 0.025f, msimp1);
   const MsImp1 bare = msimp1;
@@ -62,7 +63,7 @@ TEST(ModelReferenceValues, AgreeWithPublishedValues) {
                  {"msimp zo, cover", msimp1.zo, 46.839f, 3},
                  {"msimp zoa, cover", msimp1.zoa, 115.82f, 2}});
 
-  // Reference values of the coupled-strip chain: er 9.8, h 0.025, s 0.002, t 0.0002,
+  // Acceptance values of the coupled-strip chain: er 9.8, h 0.025, s 0.002, t 0.0002,
   // w 0.002, N 4 (and 6), 10 GHz.
   float wte = 0.0f, wto = 0.0f, wback = 0.0f;
   lcwta(er, h, s, t, w, wte, wto);

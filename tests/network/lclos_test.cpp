@@ -66,9 +66,10 @@ TEST(Lclos, ModelCallsOfEachPart) {
   }
 }
 
-// Guards the slopes' signs, steps and reference impedances: these attenuations of a coupler
-// 0.02" wide, at the dispersive impedances of each frequency, reproduce the loss columns of
-// an independently worked four-port example.
+// Guards the slopes' signs, steps and reference impedances: attenuations of a coupler 0.02"
+// wide at the dispersive impedances of each frequency, pinned to the bit from an earlier
+// build; to the decimals printed they are the loss columns of an independently worked
+// four-port example.
 TEST(Lclos, ReferenceCoupler) {
   const float cases[][5] = {{2, 47.0129929f, 11.9765568f, 0.0909566134f, 0.225161955f},
                             {10, 47.6417732f, 11.8862362f, 0.232162163f, 0.557627201f}};
