@@ -362,7 +362,20 @@ void bind_drawing(py::module_& m) {
       .def_readonly("description", &Drawing::description)
       .def_readonly("grid_nm", &Drawing::grid_nm)
       .def_readonly("strap_width", &Drawing::strap_width)
-      .def_property_readonly("copper", [](const Drawing& d) { return boxes(d.copper); })
+      .def_property_readonly("copper",
+                             [](const Drawing& d) {
+                               std::vector<cuplo::layout::Box> list;
+                               for (const cuplo::layout::Piece& p : d.copper) list.push_back(p.box);
+                               return boxes(list);
+                             })
+      .def_property_readonly("conductors",
+                             [](const Drawing& d) {
+                               py::array_t<std::uint8_t> out(
+                                   static_cast<py::ssize_t>(d.copper.size()));
+                               std::uint8_t* o = out.mutable_data();
+                               for (const cuplo::layout::Piece& p : d.copper) *o++ = p.conductor;
+                               return out;
+                             })
       .def_property_readonly("pads",
                              [](const Drawing& d) {
                                std::vector<cuplo::layout::Box> pads;

@@ -418,6 +418,9 @@ class Layout:
     copper : ndarray, shape (k, 4, 2)
         The copper as abutting rectangles (fingers, bars, feed lines), each its four
         corners (x, y) counterclockwise from the lower left, metres.
+    conductors : ndarray, shape (k,)
+        The conductor each rectangle of copper belongs to: 0 for the even fingers (ports 1
+        and 4), 1 for the odd ones (ports 2 and 3).
     pads : ndarray, shape (4, 4, 2)
         The pads of ports 1 to 4, as the copper.
     straps : ndarray, shape (m, 2, 2)
@@ -439,6 +442,7 @@ class Layout:
     grid: float
     name: str
     copper: np.ndarray = dataclasses.field(repr=False)
+    conductors: np.ndarray = dataclasses.field(repr=False)
     pads: np.ndarray = dataclasses.field(repr=False)
     straps: np.ndarray = dataclasses.field(repr=False)
     _drawing: _core.Drawing = dataclasses.field(repr=False, compare=False)
@@ -935,7 +939,7 @@ def _grid_nm(grid: Length) -> int:
 
 
 def layout(substrate: Substrate, coupler: Optional[Union[Coupler, CrossSection]] = None, *,
-           fo: Optional[Frequency] = None, n: int = 4,
+           fo: Optional[Frequency] = None, n: Optional[int] = None,
            zo: Optional[Union[float, str]] = None, coupling: Optional[Union[float, str]] = None,
            f: Optional[Frequency] = None, dispersive: bool = False,
            reference: Union[float, str] = 50.0, feed_length: Optional[Length] = None,
@@ -1002,10 +1006,12 @@ def layout(substrate: Substrate, coupler: Optional[Union[Coupler, CrossSection]]
     if dispersive:
         targets.append("dispersive")
     if coupler is not None or fo is not None:
+        if n is not None:
+            targets.insert(0, "n")
         if targets:
             raise ValueError(f"{targets[0]}: the coupler is given by its geometry (a Coupler, "
-                             "or a CrossSection with fo) or by targets (zo, coupling, f), not "
-                             "both")
+                             "or a CrossSection with fo) or by targets (n, zo, coupling, f), "
+                             "not both")
         if isinstance(coupler, Coupler):
             if fo is not None:
                 raise ValueError("fo: give a Coupler with its length, or a CrossSection with "
@@ -1026,7 +1032,8 @@ def layout(substrate: Substrate, coupler: Optional[Union[Coupler, CrossSection]]
             if value is None:
                 raise ValueError(f"{key}: no value given (give a Coupler, a CrossSection and "
                                  "fo, or zo, coupling and f)")
-        kind, n_strips, w, s, length, argument = 2, _units.strips("n", n), 0.0, 0.0, 0.0, 2
+        n_strips = _units.strips("n", 4 if n is None else n)
+        kind, w, s, length, argument = 2, 0.0, 0.0, 0.0, 2
         frequency = _units.to_library("f", f, Dimension.frequency, Bound.positive)
     z_target = 0.0 if zo is None else _units.to_library("zo", zo, Dimension.impedance,
                                                          Bound.positive)
@@ -1070,7 +1077,8 @@ def layout(substrate: Substrate, coupler: Optional[Union[Coupler, CrossSection]]
         feed_width=float(np.float32(values["feed_width"])) * inch,
         feed_length=float(np.float32(values["feed_length"])) * inch,
         strap_width=drawing.strap_width * unit, grid=unit, name=name,
-        copper=rectangles(drawing.copper), pads=rectangles(drawing.pads),
+        copper=rectangles(drawing.copper), conductors=drawing.conductors,
+        pads=rectangles(drawing.pads),
         straps=straps.reshape(-1, 2, 2), _drawing=drawing)
     if output is not None:
         result.write(output)

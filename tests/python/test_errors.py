@@ -62,6 +62,7 @@ ERRORS = [
     (lambda: cuplo.layout(SUB, XS, fo="10GHz", zo=50), ValueError,
      "zo: the coupler is given by its geometry"),
     (lambda: cuplo.layout(SUB, XS), ValueError, "fo: no value given"),
+    (lambda: cuplo.layout(SUB, XS, fo="10GHz", n=6), ValueError, "n: the coupler is given"),
     (lambda: cuplo.layout(SUB, COUPLER, fo="10GHz"), ValueError, "fo: give a Coupler"),
     (lambda: cuplo.layout(SUB, COUPLER, grid=1.5e-9), ValueError,
      "grid: 1.5e-09 is not a whole number of nanometres"),

@@ -47,8 +47,11 @@ def test_polygons_are_the_design(drawn):
     height = drawn.copper[:, 2, 1] - drawn.copper[:, 0, 1]
     fingers = drawn.copper[np.isclose(height, w, rtol=0, atol=grid)]
     assert len(fingers) == 4
-    bottoms = np.sort(fingers[:, 0, 1])
-    np.testing.assert_allclose(np.diff(bottoms), w + s, rtol=0, atol=2 * grid)
+    order = np.argsort(fingers[:, 0, 1])
+    np.testing.assert_allclose(np.diff(fingers[order, 0, 1]), w + s, rtol=0, atol=2 * grid)
+    # Alternate fingers belong to the two conductors, finger 0 (at the bottom) to A.
+    conductor = drawn.conductors[np.isclose(height, w, rtol=0, atol=grid)]
+    assert list(conductor[order]) == [0, 1, 0, 1]
     # Every rectangle counterclockwise from its lower left.
     assert np.all(drawn.copper[:, 1, 0] > drawn.copper[:, 0, 0])
     assert np.all(drawn.copper[:, 2, 1] > drawn.copper[:, 1, 1])
