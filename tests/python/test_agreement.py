@@ -1,10 +1,6 @@
-"""Every value of the module equals cuplo-calc's full-precision output for the same design.
-
-The designs are cuplo-calc's snapshots (tests/calc/snapshots: NAME.args, the arguments, and
-NAME.expected, the exact output). Each run is repeated through the module: scalar options
-as texts with their unit (read as cuplo-calc reads them), swept values as the floats of the
-expected rows in SI, and every result compared as the 32-bit float cuplo-calc printed.
-"""
+"""Every value of the module equals cuplo-calc's full-precision output for the snapshot designs
+(tests/calc/snapshots: NAME.args and NAME.expected): options as texts with their unit, swept
+values as the expected rows' floats in SI, results compared as the 32-bit floats printed."""
 import csv
 import io
 import json
