@@ -1,8 +1,12 @@
 // layout: the designed coupler as a KiCad footprint, a GDSII mask or an SVG preview (-o's
 // extension chooses), from its geometry or synthesized from targets as synthesize does. The
 // design values go to standard error as a table, or to standard output with --format.
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
+#include <string_view>
+#include <system_error>
 #include <filesystem>
 
 #include "calc/command.hpp"
@@ -279,9 +283,23 @@ class Layout final : public Command {
     return option + ": " + problem.message;
   }
 
-  // UTC now, for the mask's library and cell times.
+  // The mask's library and cell times: UTC now, or the time SOURCE_DATE_EPOCH gives in
+  // seconds since 1970 (the reproducible-builds convention), so that two runs can write the
+  // same bytes. A value that is not such a number is refused rather than ignored.
   static cuplo::layout::Timestamp now() {
-    const std::time_t t = std::time(nullptr);
+    std::time_t t = std::time(nullptr);
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+      const std::string_view text(epoch);
+      long long seconds = 0;
+      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+      // Up to the last second of the year 9999, the last a GDSII year field need hold.
+      if (text.empty() || ec != std::errc() || end != text.data() + text.size() || seconds < 0 ||
+          seconds > 253402300799LL) {
+        throw UsageError("SOURCE_DATE_EPOCH: " + in_quotes(text) +
+                         " is not a number of seconds since 1970 up to the year 9999");
+      }
+      t = static_cast<std::time_t>(seconds);
+    }
     std::tm utc{};
     if (gmtime_r(&t, &utc) == nullptr) return {};
     return {

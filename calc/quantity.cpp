@@ -61,22 +61,6 @@ std::string_view trimmed(std::string_view text) {
   throw UsageError(std::string(option) + ": " + why);
 }
 
-const char* bound_text(Bound bound) {
-  switch (bound) {
-    case Bound::positive:
-      return "is not positive";
-    case Bound::non_negative:
-      return "is negative";
-    case Bound::at_least_one:
-      return "is below 1";
-    case Bound::nonzero:
-      return "is zero";
-    case Bound::strips:
-      return "is not 4 or 6";
-  }
-  return "is out of range";
-}
-
 // The number and unit of one part, in library units, without the bound.
 float read_number(std::string_view option, std::string_view whole, std::string_view part,
                   Dimension dimension) {
@@ -115,6 +99,22 @@ float read_number(std::string_view option, std::string_view whole, std::string_v
 }
 
 }  // namespace
+
+const char* bound_text(Bound bound) {
+  switch (bound) {
+    case Bound::positive:
+      return "is not positive";
+    case Bound::non_negative:
+      return "is negative";
+    case Bound::at_least_one:
+      return "is below 1";
+    case Bound::nonzero:
+      return "is zero";
+    case Bound::strips:
+      return "is not 4 or 6";
+  }
+  return "is out of range";
+}
 
 bool within(Bound bound, float v) {
   if (!std::isfinite(v)) return false;

@@ -51,6 +51,9 @@ struct Sweep {
   static Sweep single(float value) { return {value, value, 0.0f, 0, false}; }
 };
 
+// What a value outside the bound is, for a message: "is not positive".
+const char* bound_text(Bound bound);
+
 // True when v is finite and within the bound.
 bool within(Bound bound, float v);
 

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "models/numeric.hpp"
+#include "text/charconv.hpp"
 #include "text/reader.hpp"
 
 namespace cuplo {
@@ -81,13 +82,13 @@ constexpr std::array<NumericRecord, 26> kRecords{{
 std::string field_text(float v) {
   if (std::isinf(v)) return v > 0.0f ? "1e39" : "-1e39";
   char text[32];
-  const auto shortest = std::to_chars(text, text + sizeof text, v);
+  const auto shortest = text::to_chars(text, text + sizeof text, v);
   if (shortest.ptr - text <= static_cast<std::ptrdiff_t>(text::kRealField)) {
     return {text, shortest.ptr};
   }
   for (int digits = 9; digits >= 1; --digits) {
     const auto e =
-        std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, digits - 1);
+        text::to_chars(text, text + sizeof text, v, std::chars_format::scientific, digits - 1);
     // "d.ddddddddde-xx" to "ddddddddde-(xx + digits - 1)".
     const std::string sci(text, e.ptr);
     const std::size_t at = sci.find('e');

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "text/charconv.hpp"
+
 namespace cuplo {
 
 char* shortest_float(char* out, float value) noexcept {
@@ -12,7 +14,7 @@ char* shortest_float(char* out, float value) noexcept {
   if (std::isinf(value)) {
     return value > 0 ? std::copy_n("inf", 3, out) : std::copy_n("-inf", 4, out);
   }
-  return std::to_chars(out, out + 16, value).ptr;
+  return text::to_chars(out, out + 16, value).ptr;
 }
 
 const char* touchstone_name(TouchstonePairs pairs) noexcept {

@@ -9,6 +9,7 @@
 #include <string>
 #include <system_error>
 
+#include "text/charconv.hpp"
 #include "text/fatal.hpp"
 
 namespace cuplo::text {
@@ -109,7 +110,7 @@ std::optional<float> parse_real(std::string_view line) {
   }
   float value = 0.0f;
   const char* const first = c.text.data();
-  const auto [ptr, ec] = std::from_chars(first, first + c.length, value);
+  const auto [ptr, ec] = from_chars(first, first + c.length, value);
   if (ec == std::errc::result_out_of_range) {
     // from_chars leaves the value untouched when the correctly rounded result is zero or
     // infinite. The leading digit's decimal exponent tells which: a number of magnitude 1 or

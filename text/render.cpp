@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <ios>
 #include <ostream>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <utility>
 
+#include "text/charconv.hpp"
 #include "text/fatal.hpp"
 
 namespace cuplo::text {
@@ -40,7 +42,8 @@ struct Binary {
 };
 
 Binary binary(float value) {
-  const auto bits = std::bit_cast<std::uint32_t>(value);
+  std::uint32_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
   const std::uint32_t biased = (bits >> 23) & 0xFFu;
   const std::uint32_t fraction = bits & 0x7FFFFFu;
   if (biased == 0) return {fraction, -149};  // subnormal
@@ -164,7 +167,7 @@ void render_exact_text(std::string& out, float value, std::int32_t width, std::i
   char* first = buffer.data() + 1;
   const int exact = exact_fraction_digits(value);
   const double magnitude = std::fabs(static_cast<double>(value));
-  const auto [last, ec] = std::to_chars(first, buffer.data() + buffer.size(), magnitude,
+  const auto [last, ec] = text::to_chars(first, buffer.data() + buffer.size(), magnitude,
                                         std::chars_format::fixed, exact);
   (void)ec;  // the buffer holds the longest exact text of any float
   char* point = last;

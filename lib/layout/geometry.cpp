@@ -9,6 +9,8 @@
 #include <optional>
 #include <system_error>
 
+#include "text/charconv.hpp"
+
 namespace cuplo::layout {
 namespace {
 
@@ -31,13 +33,13 @@ std::optional<std::int64_t> grid_units(float inches, std::int32_t grid_nm) {
 // The shortest decimal that reads back to x, without an exponent.
 std::string shortest(float x) {
   char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed);
+  const auto r = text::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed);
   return std::string(buf, r.ptr);
 }
 
 std::string fixed(float x, int decimals) {
   char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
+  const auto r = text::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
   return r.ec == std::errc() ? std::string(buf, r.ptr) : shortest(x);
 }
 

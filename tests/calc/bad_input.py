@@ -91,6 +91,27 @@ for args, status, message, output in LIMITS:
         if os.path.exists(target):
             os.remove(target)
 
+# The mask's time from SOURCE_DATE_EPOCH: two runs give the same bytes, the library record
+# (BGNLIB, after the 6-byte HEADER) holds that time in UTC, and a value that is not a number
+# of seconds is bad input.
+masks = []
+for run in range(2):
+    path = os.path.join(folder, "epoch.gds")  # the stem names the cell
+    env = dict(os.environ, SOURCE_DATE_EPOCH="1700000000")
+    done = subprocess.run([calc] + L + ["-o", path], capture_output=True, env=env)
+    masks.append(open(path, "rb").read() if done.returncode == 0 else b"")
+    os.remove(path) if os.path.exists(path) else None
+expected_time = bytes.fromhex("07e7 000b 000e 0016 000d 0014")  # 2023-11-14 22:13:20
+if not masks[0] or masks[0] != masks[1] or masks[0][10:22] != expected_time:
+    failures.append(("SOURCE_DATE_EPOCH", masks[0][:24].hex()))
+for epoch in ["12x", "-5", "", "99999999999999"]:
+    env = dict(os.environ, SOURCE_DATE_EPOCH=epoch)
+    target = os.path.join(folder, "epoch.gds")
+    done = subprocess.run([calc] + L + ["-o", target], capture_output=True, text=True, env=env)
+    if (done.returncode != 2 or not done.stderr.startswith("cuplo-calc: SOURCE_DATE_EPOCH:") or
+            os.path.exists(target)):
+        failures.append(("SOURCE_DATE_EPOCH", epoch, done.returncode, done.stderr))
+
 # Nothing but the files the runs were asked for: no temporary left behind.
 if sorted(os.listdir(folder)) != ["faulty.DEF", "kept.csv", "kept.gds", "kept.kicad_mod",
                                   "kept.s4p", "kept.svg"]:

@@ -91,6 +91,17 @@ for n in (4, 6):
         return inside[0] if len(inside) == 1 else None
 
     faults += check(n, GRID, design, cut, copper.OutlineCount(), piece_at, straps, pads)
+    # The courtyard and the fabrication outline enclose all the metal.
+    points = [copper.Outline(i).CPoint(j) for i in range(copper.OutlineCount())
+              for j in range(copper.Outline(i).PointCount())]
+    xs, ys = [p.x for p in points], [p.y for p in points]
+    for layer, name in ((pcbnew.F_CrtYd, "courtyard"), (pcbnew.F_Fab, "fabrication outline")):
+        boxes = [item.GetBoundingBox() for item in footprint.GraphicalItems()
+                 if item.GetLayer() == layer]
+        if not boxes or not (boxes[0].GetLeft() <= min(xs) and boxes[0].GetRight() >= max(xs)
+                             and boxes[0].GetTop() <= min(ys)
+                             and boxes[0].GetBottom() >= max(ys)):
+            faults.append(f"N = {n}: the {name} does not enclose the metal")
     faults += drc(footprint, n)
 print("\n".join(faults) or "footprints read by pcbnew and checked by its DRC: N = 4 and 6 pass")
 sys.exit(1 if faults else 0)

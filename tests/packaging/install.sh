@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix and uses what was installed: cuplo on the installed
+# Installs the build into a temporary prefix and uses what was installed (the browser page only
+# checked present, where the build made it): cuplo on the installed
 # demo defaults file (impedance analysis, every default, no storage, exit), cuplo-calc
-# --version, and the README's library example built against the installed package with
-# find_package(Cuplo) and run.
-#   install.sh CMAKE BUILD_DIR SOURCE_DIR BINDIR DATADIR MANDIR DOCDIR LIBDIR [LINKER_FLAGS]
+# --version, the README's library example built against the installed package with
+# find_package(Cuplo) and run, and, where it was built, the Python module imported from its
+# installed folder by the Python it was built for.
+#   install.sh CMAKE BUILD_DIR SOURCE_DIR BINDIR DATADIR MANDIR DOCDIR LIBDIR [LINKER_FLAGS
+#              [PYTHON_DIR PYTHON]]
 # Skipped (77) only when cmake or a temporary folder cannot be had; an install that fails or
 # leaves out a file, or an installed program that does not run, fails the test.
 set -u
 cmake=$1 build=$2 source=$3 bindir=$4 datadir=$5 mandir=$6 docdir=$7 libdir=$8 flags=${9:-}
+pydir=${10:-} python=${11:-}
 
 "$cmake" --version >/dev/null 2>&1 || { echo "cmake cannot run: skipped"; exit 77; }
 top=$(mktemp -d) || { echo "no temporary folder: skipped"; exit 77; }
@@ -30,6 +34,13 @@ for file in "$bindir/cuplo" "$bindir/cuplo-calc" "$datadir/cuplo/CuploDEMO.DEF" 
     "$libdir/libcuplo.a" "$libdir/cmake/Cuplo/CuploConfig.cmake" include/cuplo/coupler.hpp; do
   [ -f "$prefix/$file" ] || fail "$file was not installed"
 done
+# The browser page, where the build made it (with Emscripten).
+if [ -f "$build/web/dist/index.html" ]; then
+  for file in index.html cuplo.css cuplo.js plots.js cuplo-engine.js cuplo.wasm cuplo-wasm.js \
+      LICENSE NOTICE; do
+    [ -f "$prefix/$datadir/cuplo/web/$file" ] || fail "$datadir/cuplo/web/$file was not installed"
+  done
+fi
 
 cp "$prefix/$datadir/cuplo/CuploDEMO.DEF" "$work/"
 (cd "$work" && printf '1\n1\n1\n\n\n\n\n\n\n\n\n\n\n\n' | "$prefix/$bindir/cuplo") \
@@ -53,4 +64,21 @@ cp "$source/tests/packaging/consumer/CMakeLists.txt" "$work/"
 out=$("$work/build/consumer") || fail "the library example ended with status $?"
 # The demo coupler at 10 GHz, as the console's impedance analysis prints it.
 [ "$out" = "Zo 50.05 ohm, coupling -2.979 dB" ] || fail "the library example printed: $out"
+
+# The Python module: its files in the folder Debian's python3 reads under the prefix, and the
+# same coupler from it, run outside the build tree.
+if [ -n "$pydir" ]; then
+  for file in __init__.py _units.py plot.py py.typed; do
+    [ -f "$prefix/$pydir/cuplo/$file" ] || fail "$pydir/cuplo/$file was not installed"
+  done
+  compgen -G "$prefix/$pydir/cuplo/_core*.so" >/dev/null || fail "the extension was not installed"
+  out=$(cd "$work" && PYTHONPATH="$prefix/$pydir" "$python" -c '
+import cuplo
+z = cuplo.impedance(cuplo.Substrate(er=9.8, h="25mil", t="0.2mil"), n=4, w="1.5mil", s="2mil",
+                    f="10GHz")
+print(f"Zo {z.zo:.2f} ohm, coupling {z.coupling_db:.3f} dB from {cuplo.__file__}")') ||
+    fail "the installed Python module ended with status $?"
+  expected="Zo 50.05 ohm, coupling -2.979 dB from $prefix/$pydir/cuplo/__init__.py"
+  [ "$out" = "$expected" ] || fail "the installed Python module printed: $out"
+fi
 echo "ok: installed under $prefix and used"

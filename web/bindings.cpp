@@ -1,0 +1,796 @@
+// The coupler library bound for the browser page (embind): the values typed into the page
+// read as cuplo-calc reads its options, the design the page shows computed by the public
+// library, and the files it offers written with the same bytes as cuplo-calc writes them.
+//
+// Lengths cross to JavaScript in inches and frequencies in GHz, the library's units; the page
+// converts only for display. Files cross as byte arrays, never as text, so that no character
+// conversion touches them.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <span>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cuplo/coupler.hpp"
+#include "cuplo/defaults.hpp"
+#include "cuplo/layout.hpp"
+#include "cuplo/limits.hpp"
+#include "cuplo/result.hpp"
+#include "cuplo/sweep.hpp"
+#include "cuplo/touchstone.hpp"
+
+namespace {
+
+using emscripten::val;
+
+// ---- Values as typed ---------------------------------------------------------------------------
+// One reader for every field, with cuplo-calc's rules and words: a number with an optional
+// unit, converted once in double and rounded once to float. A bare number is in the unit shown
+// beside its field.
+
+enum class Dimension : std::uint8_t { length, frequency, impedance, decibel, plain };
+enum class Bound : std::uint8_t { positive, non_negative, at_least_one, nonzero, strips, any };
+
+struct Unit {
+  Dimension dimension;
+  std::string_view name;
+  double per_unit;  // how many make one library unit
+};
+
+constexpr std::array<Unit, 11> kUnits{{
+    {Dimension::length, "in", 1.0},
+    {Dimension::length, "mil", 1000.0},
+    {Dimension::length, "mm", 25.4},
+    {Dimension::length, "um", 25400.0},
+    {Dimension::frequency, "GHz", 1.0},
+    {Dimension::frequency, "MHz", 1.0e3},
+    {Dimension::frequency, "kHz", 1.0e6},
+    {Dimension::frequency, "Hz", 1.0e9},
+    {Dimension::impedance, "ohm", 1.0},
+    {Dimension::impedance, "ohms", 1.0},
+    {Dimension::decibel, "dB", 1.0},
+}};
+
+// Each field of the page: the cuplo-calc option that takes its value, what it measures and
+// its range.
+struct FieldRule {
+  std::string_view field;
+  std::string_view option;
+  Dimension dimension;
+  Bound bound;
+};
+
+constexpr std::array<FieldRule, 21> kFieldRules{{
+    {"n", "--n", Dimension::plain, Bound::strips},
+    {"er", "--er", Dimension::plain, Bound::at_least_one},
+    {"h", "--h", Dimension::length, Bound::positive},
+    {"t", "--t", Dimension::length, Bound::non_negative},
+    {"w", "--w", Dimension::length, Bound::positive},
+    {"s", "--s", Dimension::length, Bound::positive},
+    {"l", "--l", Dimension::length, Bound::positive},
+    {"f", "--f", Dimension::frequency, Bound::non_negative},
+    {"res", "--res", Dimension::plain, Bound::non_negative},
+    {"sr", "--sr", Dimension::plain, Bound::non_negative},
+    {"dltan", "--dltan", Dimension::plain, Bound::non_negative},
+    {"zo", "--zo", Dimension::impedance, Bound::positive},
+    {"coupling", "--coupling", Dimension::decibel, Bound::nonzero},
+    {"reference", "--reference", Dimension::impedance, Bound::positive},
+    {"fmin", "--f", Dimension::frequency, Bound::non_negative},
+    {"fmax", "--f", Dimension::frequency, Bound::non_negative},
+    {"fstep", "--f", Dimension::frequency, Bound::any},
+    {"wmin", "--w", Dimension::length, Bound::positive},
+    {"wmax", "--w", Dimension::length, Bound::positive},
+    {"smin", "--s", Dimension::length, Bound::positive},
+    {"smax", "--s", Dimension::length, Bound::positive},
+}};
+
+
+const FieldRule* rule_of(std::string_view field) {
+  for (const FieldRule& r : kFieldRules) {
+    if (r.field == field) return &r;
+  }
+  return nullptr;
+}
+
+// The text quoted in a message: control characters shown as '?', long texts shortened.
+std::string shown(std::string_view text) {
+  constexpr std::size_t kShown = 60;
+  std::string out;
+  for (std::size_t i = 0; i < text.size() && i < kShown; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    out += c < 0x20 || c == 0x7f ? '?' : text[i];
+  }
+  if (text.size() > kShown) out += "...";
+  return out;
+}
+
+std::string quoted(std::string_view text) {
+  return '"' + shown(text) + '"';
+}
+
+std::string_view trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool same_letters(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+bool within(Bound bound, float v) {
+  if (bound == Bound::any) return true;
+  if (!std::isfinite(v)) return false;
+  switch (bound) {
+    case Bound::positive:
+      return v > 0.0f;
+    case Bound::non_negative:
+      return v >= 0.0f;
+    case Bound::at_least_one:
+      return v >= 1.0f;
+    case Bound::nonzero:
+      return v != 0.0f;
+    case Bound::strips:
+      return v == 4.0f || v == 6.0f;
+    case Bound::any:
+      break;
+  }
+  return true;
+}
+
+const char* bound_text(Bound bound) {
+  switch (bound) {
+    case Bound::positive:
+      return "is not positive";
+    case Bound::non_negative:
+      return "is negative";
+    case Bound::at_least_one:
+      return "is below 1";
+    case Bound::nonzero:
+      return "is zero";
+    case Bound::strips:
+      return "is not 4 or 6";
+    case Bound::any:
+      break;
+  }
+  return "is out of range";
+}
+
+// The length of the number at the start of text in the general form of std::from_chars (an
+// optional '-', digits with an optional point and exponent, or inf, infinity or nan), or 0.
+std::size_t number_length(std::string_view text) {
+  std::size_t i = text.size() > 0 && text[0] == '-' ? 1 : 0;
+  const auto word = [&](std::string_view w) {
+    return text.size() - i >= w.size() && same_letters(text.substr(i, w.size()), w);
+  };
+  if (word("infinity")) return i + 8;
+  if (word("inf")) return i + 3;
+  if (word("nan")) {
+    i += 3;
+    if (i < text.size() && text[i] == '(') {
+      std::size_t j = i + 1;
+      while (j < text.size() && (std::isalnum(static_cast<unsigned char>(text[j])) != 0 ||
+                                 text[j] == '_')) {
+        ++j;
+      }
+      if (j < text.size() && text[j] == ')') i = j + 1;
+    }
+    return i;
+  }
+  const auto digit = [&](std::size_t k) { return k < text.size() && text[k] >= '0' && text[k] <= '9'; };
+  std::size_t digits = 0;
+  for (; digit(i); ++i) ++digits;
+  if (i < text.size() && text[i] == '.') {
+    for (++i; digit(i); ++i) ++digits;
+  }
+  if (digits == 0) return 0;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    if (digit(j)) {
+      while (digit(j)) ++j;
+      i = j;
+    }
+  }
+  return i;
+}
+
+struct Reading {
+  bool ok = false;
+  float value = 0.0f;
+  std::string message;  // as cuplo-calc words it: "--w: ..."
+  std::string unit;     // the unit typed with the number, as the page lists it, or ""
+};
+
+// A value of a field. A number typed without a unit is in bare_unit (one of the dimension's
+// units), or in the library's unit when bare_unit is empty.
+Reading read_value(const FieldRule& rule, std::string_view whole, std::string_view bare_unit) {
+  Reading out;
+  const auto refuse = [&](const std::string& why) {
+    out.message = std::string(rule.option) + ": " + why;
+    return out;
+  };
+  std::string_view text = trimmed(whole);
+  if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+  const std::size_t length = number_length(text);
+  if (length == 0) return refuse(quoted(whole) + " is not a number");
+  const std::string number_text(text.substr(0, length));
+  const double number = std::strtod(number_text.c_str(), nullptr);
+  const std::string_view unit = trimmed(text.substr(length));
+  bool nonzero_digits = false;
+  for (const char c : number_text.substr(0, number_text.find_first_of("eE"))) {
+    nonzero_digits = nonzero_digits || (c >= '1' && c <= '9');
+  }
+  const bool word = number_text.find_first_of("iInN") != std::string::npos;
+  if (!std::isfinite(number) || (number == 0.0 && nonzero_digits && !word)) {
+    return refuse(quoted(whole) + " is out of range");
+  }
+  double per_unit = 1.0;
+  const std::string_view typed = unit.empty() ? bare_unit : unit;
+  if (!typed.empty()) {
+    const Unit* found = nullptr;
+    for (const Unit& u : kUnits) {
+      if (u.dimension == rule.dimension && same_letters(u.name, typed)) {
+        found = &u;
+        break;
+      }
+    }
+    if (found == nullptr) return refuse("unknown unit " + quoted(typed) + " in " + quoted(whole));
+    per_unit = found->per_unit;
+    if (!unit.empty()) out.unit = std::string(found->name);
+  }
+  const double value = number / per_unit;
+  constexpr auto kMax = static_cast<double>(std::numeric_limits<float>::max());
+  constexpr auto kMin = static_cast<double>(std::numeric_limits<float>::denorm_min());
+  if (std::fabs(value) > kMax || (value != 0.0 && std::fabs(value) < kMin)) {
+    return refuse(quoted(whole) + " is out of range");
+  }
+  out.value = static_cast<float>(value);
+  if (!within(rule.bound, out.value)) {
+    return refuse(shown(trimmed(whole)) + " " + bound_text(rule.bound));
+  }
+  out.ok = true;
+  return out;
+}
+
+// The one entry point for every typed value of the page: {ok, value, message, unit}.
+val parse_quantity(const std::string& field, const std::string& text, const std::string& unit) {
+  val out = val::object();
+  const FieldRule* rule = rule_of(field);
+  Reading r;
+  if (rule == nullptr) {
+    r.message = "unknown field " + quoted(field);
+  } else {
+    r = read_value(*rule, text, unit);
+  }
+  out.set("ok", r.ok);
+  out.set("value", r.ok ? static_cast<double>(r.value) : std::numeric_limits<double>::quiet_NaN());
+  out.set("message", r.message);
+  out.set("unit", r.unit);
+  return out;
+}
+
+// The units a field of this dimension may carry, in the order the page lists them.
+val unit_names(const std::string& field) {
+  val out = val::array();
+  const FieldRule* rule = rule_of(field);
+  if (rule == nullptr) return out;
+  for (const Unit& u : kUnits) {
+    if (u.dimension == rule->dimension && u.name != "ohms") out.call<void>("push", std::string(u.name));
+  }
+  return out;
+}
+
+// ---- The design ------------------------------------------------------------------------------
+
+// The most points the page computes and plots: beyond, a sweep would hold the page for seconds.
+constexpr std::int32_t kMaxPoints = 10001;
+
+std::string text_of(float v) {
+  char out[16];
+  return {out, cuplo::shortest_float(out, v)};
+}
+
+// A frequency sweep, checked as cuplo-calc checks --f START:STOP:STEP for a Touchstone file.
+struct Sweep {
+  float start = 0.0f;
+  float stop = 0.0f;
+  float step = 0.0f;
+  std::int32_t last = 0;
+  std::string message;  // why it cannot be used, or empty
+  float at(std::int32_t k) const { return cuplo::sweep_value(start, k, step); }
+};
+
+Sweep sweep_of(float start, float stop, float step, const std::string& typed) {
+  Sweep s{start, stop, step, 0, {}};
+  const std::string q = quoted(typed);
+  const bool towards = stop == start || (stop > start) == (step > 0.0f);
+  if (step == 0.0f) {
+    s.message = "--f: the step of " + q + " is zero";
+    return s;
+  }
+  s.last = cuplo::sweep_last_index(start, stop, step);
+  if (!towards || s.last < 0) {
+    s.message = "--f: the step of " + q + " does not go from START towards STOP";
+  } else if (s.last >= kMaxPoints) {
+    s.message = "--f: " + q + " has more than " + std::to_string(kMaxPoints) + " points";
+  } else if (!(s.at(s.last) >= 0.0f)) {
+    s.message = "--f: point " + std::to_string(s.last) + " of " + q + " is negative";
+  } else {
+    for (std::int32_t k = 1; k <= s.last; ++k) {
+      if (!(s.at(k) > s.at(k - 1))) {
+        s.message = "--f: " + text_of(start) + ":" + text_of(stop) + ":" + text_of(step) +
+                    " does not rise at every step, as Touchstone frequencies must";
+        break;
+      }
+    }
+  }
+  return s;
+}
+
+// What the page asks for, in the library's units.
+struct Request {
+  cuplo::Model model = cuplo::Model::closed_form;
+  bool targets = false;
+  bool dispersive = false;
+  cuplo::Substrate substrate;
+  std::int32_t n = 4;
+  float w = 0.0f;
+  float s = 0.0f;
+  float l = 0.0f;
+  float zo = 0.0f;
+  float coupling = 0.0f;
+  float f = 0.0f;
+  float reference = 50.0f;
+  Sweep sweep;
+  cuplo::TouchstonePairs pairs = cuplo::TouchstonePairs::ma;
+};
+
+float number(const val& v, const char* key) {
+  const val x = v[key];
+  return x.isNumber() ? static_cast<float>(x.as<double>()) : 0.0f;
+}
+
+Request request_of(const val& v) {
+  Request q;
+  q.model = v["model"].as<std::string>() == "field" ? cuplo::Model::field : cuplo::Model::closed_form;
+  q.targets = v["mode"].as<std::string>() == "targets";
+  q.dispersive = v["dispersive"].as<bool>();
+  q.substrate.er = number(v, "er");
+  q.substrate.h = number(v, "h");
+  q.substrate.t = number(v, "t");
+  q.substrate.loss_tangent = number(v, "dltan");
+  q.substrate.resistivity = number(v, "res");
+  q.substrate.roughness = number(v, "sr");
+  q.n = static_cast<std::int32_t>(number(v, "n"));
+  q.w = number(v, "w");
+  q.s = number(v, "s");
+  q.l = number(v, "l");
+  q.zo = number(v, "zo");
+  q.coupling = number(v, "coupling");
+  q.f = number(v, "f");
+  q.reference = number(v, "reference");
+  q.sweep = sweep_of(number(v, "fmin"), number(v, "fmax"), number(v, "fstep"),
+                     v["sweepText"].as<std::string>());
+  const std::string data = v["data"].as<std::string>();
+  q.pairs = data == "db"   ? cuplo::TouchstonePairs::db
+            : data == "ri" ? cuplo::TouchstonePairs::ri
+                           : cuplo::TouchstonePairs::ma;
+  return q;
+}
+
+// The accuracy limits met on the way, each worded once at the first result that left it, in
+// the order cuplo-calc warns about them.
+class Warnings {
+ public:
+  template <class T>
+  void add(const cuplo::Result<T>& r) {
+    for (const cuplo::LimitSpec& row : cuplo::kLimitTable) {
+      if (r.limits().contains(row.limit) && !seen_.contains(row.limit)) {
+        lines_.push_back(cuplo::describe(row.limit, r.point()));
+      }
+    }
+    seen_ |= r.limits();
+  }
+  const std::vector<std::string>& lines() const { return lines_; }
+
+ private:
+  cuplo::Limits seen_;
+  std::vector<std::string> lines_;
+};
+
+// A failed result in cuplo-calc's words: "invalid input: n: ...".
+template <class T>
+std::string failure_of(const cuplo::Result<T>& r) {
+  std::string line = cuplo::describe(r.failure());
+  if (r.detail() != nullptr) line += std::string(": ") + r.detail();
+  return line;
+}
+
+// The coupler the request describes: its cross-section and length, its values, and the
+// centre frequency, as cuplo-calc's synthesize or impedance and response find them.
+struct Coupler {
+  std::string failure;       // why there is no coupler, or empty
+  cuplo::CrossSection section;
+  float length = 0.0f;
+  float fo = 0.0f;
+  std::string fo_failure;    // geometry: why there is no centre frequency, or empty
+  cuplo::Impedances values;  // static, or at f for a dispersive synthesis
+  float at_ghz = 0.0f;
+  Warnings warnings;
+};
+
+Coupler coupler_of(const Request& q) {
+  Coupler c;
+  if (q.targets) {
+    if (!(q.f > 0.0f)) {
+      c.failure = "--f: " + text_of(q.f) + " GHz: the coupler is a quarter wave at --f, which must be above 0";
+      return c;
+    }
+    const cuplo::Target target = cuplo::Target::zo_and_coupling(q.zo, q.coupling);
+    const cuplo::Result<cuplo::Synthesis> y =
+        q.dispersive ? cuplo::synthesize(q.substrate, q.n, target, q.f, q.model)
+                     : cuplo::synthesize(q.substrate, q.n, target, q.model);
+    c.warnings.add(y);
+    if (!y) {
+      c.failure = failure_of(y);
+      return c;
+    }
+    c.section = y->section;
+    c.values = y->check;
+    c.at_ghz = y->f;
+    const cuplo::Result<float> l =
+        cuplo::Analysis(q.substrate, c.section, q.model).quarter_wave_length(q.f);
+    c.warnings.add(l);
+    if (!l) {
+      c.failure = failure_of(l);
+      return c;
+    }
+    c.length = *l;
+    c.fo = q.f;
+    return c;
+  }
+  c.section = {q.n, q.w, q.s};
+  c.length = q.l;
+  const cuplo::Analysis analysis(q.substrate, c.section, q.model);
+  const cuplo::Result<cuplo::Impedances> z = analysis.impedances(0.0f);
+  c.warnings.add(z);
+  if (!z) {
+    c.failure = failure_of(z);
+    return c;
+  }
+  c.values = *z;
+  const cuplo::Result<float> fo = analysis.centre_frequency(q.l);
+  if (fo) {
+    c.fo = *fo;
+  } else {
+    c.fo_failure = "no centre frequency for l_in = " + text_of(q.l) + ": " + cuplo::describe(fo.failure());
+  }
+  return c;
+}
+
+val float_array(const std::vector<float>& v) {
+  return val::global("Float32Array").new_(val(emscripten::typed_memory_view(v.size(), v.data())));
+}
+
+val byte_array(const std::string& bytes) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  return val::global("Uint8Array").new_(val(emscripten::typed_memory_view(bytes.size(), data)));
+}
+
+val string_array(const std::vector<std::string>& lines) {
+  val out = val::array();
+  for (const std::string& line : lines) out.call<void>("push", line);
+  return out;
+}
+
+// ---- The drawing -----------------------------------------------------------------------------
+
+struct Drawn {
+  std::string failure;
+  cuplo::layout::Drawing drawing;
+};
+
+// The drawing cuplo-calc layout makes of the request, named name, on a 1 nm grid.
+Drawn drawing_of(const Request& q, const std::string& name) {
+  using Kind = cuplo::layout::Request::Kind;
+  using cuplo::layout::Problem;
+  constexpr std::int32_t kGridNm = 1;
+  Drawn out;
+  cuplo::layout::Request r;
+  r.kind = q.targets ? Kind::targets : Kind::length;
+  r.section = {q.n, q.targets ? 0.0f : q.w, q.targets ? 0.0f : q.s};
+  r.length = q.targets ? 0.0f : q.l;
+  r.frequency = q.targets ? q.f : 0.0f;
+  r.target = cuplo::Target::zo_and_coupling(q.zo, q.coupling);
+  r.dispersive = q.dispersive;
+  r.reference_impedance = q.reference;
+  r.model = q.model;
+  const auto problem = [&](const Problem& p) { return p.what == Problem::What::none ? std::string() : "layout: " + p.message; };
+  if (!q.targets) {
+    out.failure = problem(cuplo::layout::on_grid(r.section, kGridNm));
+    if (!out.failure.empty()) return out;
+  }
+  const cuplo::Result<cuplo::layout::Design> d = cuplo::layout::plan(q.substrate, r);
+  if (!d) {
+    const bool feeds = d.failure() == cuplo::Failure::invalid_input && d.detail() != nullptr &&
+                       std::string_view(d.detail()).starts_with("reference");
+    out.failure = feeds ? "--reference: " + text_of(q.reference) +
+                              " ohm: no microstrip on this substrate has that impedance"
+                        : failure_of(d);
+    return out;
+  }
+  if (q.targets) {
+    out.failure = problem(cuplo::layout::on_grid(d->section, kGridNm));
+    if (!out.failure.empty()) return out;
+  }
+  const cuplo::layout::Built built = cuplo::layout::draw(*d, kGridNm, name);
+  if (!built.ok()) {
+    out.failure = "layout: " + built.problem.message;
+    return out;
+  }
+  out.drawing = built.drawing;
+  return out;
+}
+
+// ---- What the page shows ---------------------------------------------------------------------
+
+// The design in one call: {ok, failure, w, s, l, fo, foFailure, atGhz, results, warnings,
+// response: {f, s11, s21, s31, s41, quadrature} or responseFailure, svg or layoutFailure}.
+val evaluate(const val& input) {
+  const Request q = request_of(input);
+  Coupler c = coupler_of(q);
+  val out = val::object();
+  out.set("ok", c.failure.empty());
+  out.set("failure", c.failure);
+  if (!c.failure.empty()) {
+    out.set("warnings", string_array(c.warnings.lines()));
+    return out;
+  }
+  out.set("w", c.section.w);
+  out.set("s", c.section.s);
+  out.set("l", c.length);
+  out.set("fo", c.fo_failure.empty() ? val(c.fo) : val::null());
+  out.set("foFailure", c.fo_failure);
+  out.set("atGhz", c.at_ghz);
+  val results = val::object();
+  results.set("zo_ohm", c.values.zo);
+  results.set("zoe_ohm", c.values.zoe);
+  results.set("zoo_ohm", c.values.zoo);
+  results.set("coupling_db", c.values.coupling_db);
+  results.set("eeff_even", c.values.eeff_even);
+  results.set("eeff_odd", c.values.eeff_odd);
+  results.set("fo_ghz", c.fo_failure.empty() ? val(c.fo) : val::null());
+  out.set("results", results);
+
+  if (!q.sweep.message.empty()) {
+    out.set("responseFailure", q.sweep.message);
+  } else {
+    const cuplo::Analysis analysis(q.substrate, c.section, q.model);
+    const cuplo::Terminations ends{q.reference, q.reference};
+    std::array<std::vector<float>, 6> curves;
+    std::string failure;
+    for (std::int32_t k = 0; k <= q.sweep.last && failure.empty(); ++k) {
+      const float f = q.sweep.at(k);
+      const cuplo::Result<cuplo::FourPort> r = analysis.four_port(c.length, f, ends);
+      c.warnings.add(r);
+      if (!r) {
+        failure = failure_of(r) + " (at f_ghz = " + text_of(f) + ")";
+        break;
+      }
+      curves[0].push_back(f);
+      for (std::size_t p = 0; p < 4; ++p) curves[p + 1].push_back(r->mag_db[p]);
+      curves[5].push_back(r->quadrature_error);
+    }
+    if (failure.empty()) {
+      val response = val::object();
+      const char* names[] = {"f", "s11", "s21", "s31", "s41", "quadrature"};
+      for (std::size_t i = 0; i < curves.size(); ++i) response.set(names[i], float_array(curves[i]));
+      out.set("response", response);
+    } else {
+      out.set("responseFailure", failure);
+    }
+  }
+  out.set("warnings", string_array(c.warnings.lines()));
+
+  const Drawn drawn = drawing_of(q, input["name"].as<std::string>());
+  if (drawn.failure.empty()) {
+    out.set("svg", cuplo::layout::svg_preview(drawn.drawing));
+  } else {
+    out.set("layoutFailure", drawn.failure);
+  }
+  return out;
+}
+
+// One row of the design map: Zo and the coupling (static) at each width from wmin to wmax
+// (columns points) for the spacing s; NaN where the models give nothing.
+val map_row(const val& input, double s, double wmin, double wmax, int columns) {
+  const Request q = request_of(input);
+  std::vector<float> zo;
+  std::vector<float> coupling;
+  for (int i = 0; i < columns; ++i) {
+    const double w = wmin + (wmax - wmin) * i / (columns - 1);
+    const cuplo::CrossSection xs{q.n, static_cast<float>(w), static_cast<float>(s)};
+    const cuplo::Result<cuplo::Impedances> r = cuplo::impedance(q.substrate, xs, 0.0f, q.model);
+    zo.push_back(r ? r->zo : NAN);
+    coupling.push_back(r ? r->coupling_db : NAN);
+  }
+  val out = val::object();
+  out.set("zo", float_array(zo));
+  out.set("coupling", float_array(coupling));
+  return out;
+}
+
+// ---- Files -----------------------------------------------------------------------------------
+
+val file_result(const std::string& failure, const std::string& bytes) {
+  val out = val::object();
+  out.set("ok", failure.empty());
+  out.set("failure", failure);
+  if (failure.empty()) out.set("bytes", byte_array(bytes));
+  return out;
+}
+
+// The Touchstone file of cuplo-calc response for the design with every option given: the
+// geometry with --l, or the synthesized geometry with --fo at the target frequency.
+val touchstone(const val& input) {
+  const Request q = request_of(input);
+  const Coupler c = coupler_of(q);
+  if (!c.failure.empty()) return file_result(c.failure, {});
+  if (!q.sweep.message.empty()) return file_result(q.sweep.message, {});
+  const bool by_fo = q.targets;
+  const cuplo::Analysis analysis(q.substrate, c.section, q.model);
+  const cuplo::Result<float> other =
+      by_fo ? analysis.quarter_wave_length(c.fo) : analysis.centre_frequency(c.length);
+  Warnings warnings;
+  if (by_fo) {
+    warnings.add(other);
+    if (!other) return file_result(failure_of(other), {});
+  }
+  const float length = by_fo ? *other : c.length;
+
+  std::vector<std::string> comments{
+      "cuplo-calc " + std::string(cuplo::version()) +
+          " response: interdigitated microstrip coupler, S-parameters",
+      "ports: 1 input, 2 coupled, 3 isolated, 4 through; 1 and 2 at one end, 3 and 4 at the "
+      "other"};
+  const auto entry = [&](const std::string& key, const std::string& value) {
+    comments.push_back(key + " = " + value);
+  };
+  entry("n", std::to_string(q.n));
+  entry("er", text_of(q.substrate.er));
+  entry("h_in", text_of(q.substrate.h));
+  entry("t_in", text_of(q.substrate.t));
+  entry("w_in", text_of(c.section.w));
+  entry("s_in", text_of(c.section.s));
+  entry("f_ghz", text_of(q.sweep.start) + ":" + text_of(q.sweep.stop) + ":" + text_of(q.sweep.step) +
+                     " (" + std::to_string(q.sweep.last + 1) + " points)");
+  entry("res_uohm_cm", text_of(q.substrate.resistivity));
+  entry("sr_uin", text_of(q.substrate.roughness));
+  entry("dltan", text_of(q.substrate.loss_tangent));
+  entry("l_in", text_of(length) + (by_fo ? " (a quarter wave at fo_ghz)" : ""));
+  if (other) {
+    entry("fo_ghz", text_of(by_fo ? c.fo : *other) +
+                        (by_fo ? "" : " (centre frequency: l_in is a quarter wave there)"));
+  }
+  entry("reference_ohm", text_of(q.reference));
+  std::string file = cuplo::touchstone_head(comments, q.pairs, q.reference);
+  const cuplo::Terminations ends{q.reference, q.reference};
+  for (std::int32_t k = 0; k <= q.sweep.last; ++k) {
+    const float f = q.sweep.at(k);
+    const cuplo::Result<cuplo::FourPort> r = analysis.four_port(length, f, ends);
+    warnings.add(r);
+    if (!r) return file_result(failure_of(r) + " (at f_ghz = " + text_of(f) + ")", {});
+    cuplo::append_touchstone_record(file, cuplo::touchstone_numbers(*r, q.pairs));
+  }
+  std::vector<std::string> tail;
+  for (const std::string& w : warnings.lines()) tail.push_back("warning: " + w);
+  file += cuplo::touchstone_comments(tail);
+  return file_result({}, file);
+}
+
+// The footprint (kind "kicad_mod"), mask ("gds", its times seconds after 1970 UTC) or preview
+// ("svg") of cuplo-calc layout, named name.
+val layout_file(const val& input, const std::string& kind, const std::string& name, double seconds) {
+  const Request q = request_of(input);
+  const Drawn drawn = drawing_of(q, name);
+  if (!drawn.failure.empty()) return file_result(drawn.failure, {});
+  if (kind == "kicad_mod") return file_result({}, cuplo::layout::kicad_footprint(drawn.drawing));
+  if (kind == "svg") return file_result({}, cuplo::layout::svg_preview(drawn.drawing));
+  const auto t = static_cast<std::time_t>(seconds);
+  std::tm utc{};
+  cuplo::layout::Timestamp time;
+  if (gmtime_r(&t, &utc) != nullptr) {
+    time = {static_cast<std::int16_t>(utc.tm_year + 1900), static_cast<std::int16_t>(utc.tm_mon + 1),
+            static_cast<std::int16_t>(utc.tm_mday),        static_cast<std::int16_t>(utc.tm_hour),
+            static_cast<std::int16_t>(utc.tm_min),         static_cast<std::int16_t>(utc.tm_sec)};
+  }
+  return file_result({}, cuplo::layout::gds_stream(drawn.drawing, time));
+}
+
+// The entries of a defaults file the page does not show, and the title and file name.
+const char* const kDefaultsNumbers[] = {"dltan", "er", "f", "fmax", "fmin", "fstep", "h", "co", "l",
+                                        "n", "res", "sr", "rl", "rs", "s", "smax", "smin", "sstep",
+                                        "t", "w", "wmax", "wmin", "wstep", "zo", "zoe", "zoo"};
+
+float* entry_of(cuplo::Defaults& d, std::string_view key) {
+  float* const fields[] = {&d.dltan, &d.er, &d.f, &d.fmax, &d.fmin, &d.fstep, &d.h, &d.co, &d.l,
+                           nullptr, &d.res, &d.sr, &d.rl, &d.rs, &d.s, &d.smax, &d.smin, &d.sstep,
+                           &d.t, &d.w, &d.wmax, &d.wmin, &d.wstep, &d.zo, &d.zoe, &d.zoo};
+  for (std::size_t i = 0; i < std::size(kDefaultsNumbers); ++i) {
+    if (kDefaultsNumbers[i] == key) return fields[i];
+  }
+  return nullptr;
+}
+
+// The console's defaults file of the values given ({title, fn, n, and each number}).
+val defaults_file(const val& values) {
+  cuplo::Defaults d;
+  d.title = values["title"].as<std::string>();
+  d.fn = values["fn"].as<std::string>();
+  d.n = static_cast<std::int32_t>(number(values, "n"));
+  for (const char* key : kDefaultsNumbers) {
+    if (float* f = entry_of(d, key)) *f = number(values, key);
+  }
+  return byte_array(cuplo::write_defaults(d));
+}
+
+// A defaults file read as the console reads it: {ok, failure, title, fn, and each number}.
+val read_defaults(const std::string& text) {
+  std::istringstream in(text);
+  const cuplo::DefaultsFile read = cuplo::read_defaults(in);
+  val out = val::object();
+  out.set("ok", read.ok());
+  if (!read.ok()) {
+    const bool missing = read.fault.kind == cuplo::DefaultsFault::Kind::missing;
+    out.set("failure", std::string("entry ") + read.fault.entry + (missing ? " is missing" : " is faulty"));
+    return out;
+  }
+  cuplo::Defaults d = read.values;
+  out.set("title", d.title);
+  out.set("fn", d.fn);
+  out.set("n", d.n);
+  for (const char* key : kDefaultsNumbers) {
+    if (const float* f = entry_of(d, key)) out.set(key, *f);
+  }
+  return out;
+}
+
+// Why the page cannot sweep from start to stop by step (GHz), or "".
+std::string sweep_message(double start, double stop, double step, const std::string& typed) {
+  return sweep_of(static_cast<float>(start), static_cast<float>(stop), static_cast<float>(step), typed)
+      .message;
+}
+
+std::string library_version() {
+  return cuplo::version();
+}
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(cuplo) {
+  emscripten::function("parseQuantity", &parse_quantity);
+  emscripten::function("unitNames", &unit_names);
+  emscripten::function("evaluate", &evaluate);
+  emscripten::function("mapRow", &map_row);
+  emscripten::function("touchstone", &touchstone);
+  emscripten::function("layoutFile", &layout_file);
+  emscripten::function("defaultsFile", &defaults_file);
+  emscripten::function("readDefaults", &read_defaults);
+  emscripten::function("sweepMessage", &sweep_message);
+  emscripten::function("version", &library_version);
+}
