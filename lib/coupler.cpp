@@ -321,6 +321,10 @@ Result<std::vector<FourPort>> response(const Substrate& substrate, const Coupler
 
 namespace {
 
+bool finite(float x) {
+  return std::isfinite(x);
+}
+
 const char* invalid_target(const Target& target) {
   if (target.kind == Target::Kind::zo_coupling) {
     if (!finite(target.zo) || target.zo <= 0.0f) return "zo: impedance not positive";
@@ -333,10 +337,6 @@ const char* invalid_target(const Target& target) {
   if (!finite(target.zoo) || target.zoo <= 0.0f) return "zoo: impedance not positive";
   if (!(target.zoe > target.zoo)) return "zoe: not above zoo";
   return nullptr;
-}
-
-bool finite(float x) {
-  return std::isfinite(x);
 }
 
 const char* invalid_synthesis(const Substrate& sub, std::int32_t n, const Target& target, float f,
