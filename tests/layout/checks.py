@@ -36,9 +36,11 @@ def check(n, grid, design, cut, pieces, piece_at, straps, pads):
     """The faults found, as lines."""
     faults = []
     near = lambda a, b: abs(a - b) <= grid
-    # The middle half is fingers only: N strips of width W with gaps S.
+    # The middle half is fingers only: N strips of width W with gaps S, centred on y = 0.
     for x in (0.0, design["l"] / 4, -design["l"] / 4):
         strips = cut(x)
+        if strips and abs(strips[0][0] + strips[-1][1]) > grid:
+            faults.append(f"cut at x = {x:.0f} nm: the fingers {strips} are not centred")
         gaps = [b[0] - a[1] for a, b in zip(strips, strips[1:])]
         if (len(strips) != n or not all(near(hi - lo, design["w"]) for lo, hi in strips)
                 or not all(near(g, design["s"]) for g in gaps)):

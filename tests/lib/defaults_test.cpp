@@ -59,12 +59,14 @@ TEST(Defaults, ShippedFile) {
 }
 
 // A file written from values reads back as the same values, bit for bit, the smallest and
-// largest floats included (the shortest form of each fits the reader's 13 columns).
+// largest floats included, and one whose shortest form is longer than the reader's 13
+// columns.
 TEST(Defaults, WrittenFileReadsBack) {
   Defaults d = load(Records().text()).values;
   d.dltan = 1.1754944e-38f;
   d.f = 3.4028235e38f;
   d.w = 0.0015000001f;
+  d.zo = 1.11111114e14f;  // nine digits and an exponent: written as 111111114e6
   d.fn = "a name";
   std::istringstream in(write_defaults(d));
   const DefaultsFile again = read_defaults(in);
@@ -73,6 +75,7 @@ TEST(Defaults, WrittenFileReadsBack) {
   EXPECT_EQ(again.values.dltan, d.dltan);
   EXPECT_EQ(again.values.f, d.f);
   EXPECT_EQ(again.values.w, d.w);
+  EXPECT_EQ(again.values.zo, d.zo);
   EXPECT_EQ(again.values.fn, "a name              ");
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cuplo/coupler.hpp"
+#include "cuplo/touchstone.hpp"
 
 namespace cuplo {
 namespace {
@@ -157,6 +158,24 @@ TEST(FieldModel, SynthesisMeetsItsTargetsAndTheFourPortIsLossless) {
   const Result<Impedances> refused = impedance(laminate, eight, 0.0f);
   ASSERT_EQ(refused.failure(), Failure::invalid_input);
   EXPECT_NE(std::string(refused.detail()).find("field model"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace cuplo
+
+namespace cuplo {
+namespace {
+
+// Full precision in the machine-readable files: the shortest text that reads back to the same
+// float, and words for the values that are not numbers.
+TEST(ShortestFloat, ReadsBackToTheSameFloat) {
+  const std::pair<float, const char*> cases[] = {
+      {0.0015f, "0.0015"},    {-3.0317874f, "-3.0317874"}, {1.1754944e-38f, "1.1754944e-38"},
+      {std::nanf(""), "nan"}, {INFINITY, "inf"},           {-INFINITY, "-inf"}};
+  for (const auto& [value, text] : cases) {
+    char out[16];
+    EXPECT_EQ(std::string(out, shortest_float(out, value)), text);
+  }
 }
 
 }  // namespace

@@ -104,12 +104,13 @@ def run_synthesize(o, rows):
 
 
 def run_layout(o, rows):
+    feed = {"feed_length": o["feed-length"] + "in"} if "feed-length" in o else {}
     if "zo" in o["_given"]:
         d = cuplo.layout(substrate(o), n=int(o["n"]), zo=o["zo"], coupling=o["coupling"],
-                         f=o["f"] + "GHz", dispersive=o.get("dispersive", False))
+                         f=o["f"] + "GHz", dispersive=o.get("dispersive", False), **feed)
     else:
         section = cuplo.CrossSection(int(o["n"]), o["w"] + "in", o["s"] + "in")
-        d = cuplo.layout(substrate(o), section, fo=o["fo"] + "GHz")
+        d = cuplo.layout(substrate(o), section, fo=o["fo"] + "GHz", **feed)
     return {**keyed(d), **inches(d.section, w="w", s="s"), "f_ghz": d.centre_frequency / 1e9,
             **inches(d, l="length", feed_width="feed_width", feed_length="feed_length",
                      strap_width="strap_width")}
