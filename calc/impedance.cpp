@@ -9,22 +9,17 @@
 namespace cuplo::calc {
 namespace {
 
-class Impedance final : public Command {
+class Impedance final : public DesignCommand {
  public:
-  std::string_view name() const override { return "impedance"; }
-  std::string_view summary() const override {
-    return "impedances, coupling and effective permittivities over a range of W or S";
-  }
+  Impedance()
+      : DesignCommand(
+            "impedance", "impedances, coupling and effective permittivities over a range of W or S",
+            {.taken = {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f},
+             .sweepable = {Field::w, Field::s},
+             .required = {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f}}) {}
 
-  void add_options(CLI::App& app) override {
-    options_.add(app, {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f},
-                 {Field::w, Field::s});
-  }
-
-  int run(const CommonOptions& common) override {
-    const Design d = options_.gather();
-    d.require({Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f});
-    d.at_most_one_sweep({Field::w, Field::s});
+ private:
+  int compute(const Design& d, const CommonOptions& common) override {
     const cuplo::Substrate sub = d.substrate();
     const std::int32_t n = d.strips();
     const Sweep& w = d.sweep(Field::w);
@@ -33,8 +28,8 @@ class Impedance final : public Command {
     const Field swept = d.swept({Field::w, Field::s});
 
     Report report(common, name(),
-                  {{"w_in", "W (in)"},
-                   {"s_in", "S (in)"},
+                  {Column::of_length("w", "W"),
+                   Column::of_length("s", "S"),
                    {"zo_ohm", "Zo (ohm)"},
                    {"zoe_ohm", "Zoe (ohm)"},
                    {"zoo_ohm", "Zoo (ohm)"},
@@ -46,15 +41,13 @@ class Impedance final : public Command {
     for (std::int64_t k = 0; k < points; ++k) {
       const cuplo::CrossSection xs{n, w.at(k), s.at(k)};
       const cuplo::Result<cuplo::Impedances> r = cuplo::impedance(sub, xs, f);
-      const Where where{spec(swept).key, swept == Field::w ? xs.w : xs.s};
-      if (!report.accept(r, where)) return report.status();
+      if (!report.accept(r, spec(swept).at(swept == Field::w ? xs.w : xs.s))) {
+        return report.status();
+      }
       report.row({xs.w, xs.s, r->zo, r->zoe, r->zoo, r->coupling_db, r->eeff_even, r->eeff_odd});
     }
     return report.finish();
   }
-
- private:
-  DesignOptions options_;
 };
 
 }  // namespace
