@@ -22,11 +22,12 @@ ensure_packages() {
 }
 
 # What building Cuplo needs.
-build_packages=(cmake g++ make libcli11-dev nlohmann-json3-dev)
-# What the tests and benchmarks need on top: GoogleTest, Google Benchmark, groff for the man
-# pages, and the outside readers and field solvers that check Cuplo's files and numbers.
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev groff python3-scikit-rf python3-numpy
-               python3-matplotlib atlc klayout kicad)
+build_packages=(cmake g++ make libcli11-dev)
+# What the tests and benchmarks need on top: GoogleTest, Google Benchmark, groff and mandoc for
+# the man pages, lintian for the Debian package (and what building one needs), and the outside
+# readers and field solvers that check Cuplo's files and numbers.
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev groff mandoc lintian dpkg-dev file
+               python3-scikit-rf python3-numpy python3-matplotlib atlc klayout kicad)
 # What building the Debian package needs on top (dpkg-shlibdeps, and file to find the binaries).
 package_packages=(dpkg-dev file)
 
