@@ -433,10 +433,14 @@ Destination::Destination(const std::string& path, bool hold) {
     const char* dir = std::getenv("TMPDIR");
     std::string name =
         std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/cuplo-calc-XXXXXX";
-    fd_ = ::mkstemp(name.data());
+    {
+      // Unnamed before an interrupt can end the run: nothing is left for the handler.
+      const InterruptsHeld held;
+      fd_ = ::mkstemp(name.data());
+      if (fd_ >= 0) ::unlink(name.c_str());
+    }
     if (fd_ < 0)
       throw OutputError("cannot hold the output in " + in_quotes(name) + ": " + system_reason());
-    ::unlink(name.c_str());
     owned_ = true;
     held_ = true;
     return;
