@@ -23,22 +23,11 @@ SLIPS = [
       "for 0.508 mm write 0.508mm, for inches 0.508in"], None),
     (["dispersion", *D, "--f", "5800"], 2,
      [f"--f: 5800 GHz {HIGH_F}; for 5800 MHz write 5800MHz, for GHz 5800GHz"], None),
-    (["dispersion", *D, "--f", "1000:6000:1000"], 2,
-     [f'--f: 1000 GHz in "1000:6000:1000" {HIGH_F}; for 1000 MHz write 1000MHz, '
-      "for GHz 1000GHz"], None),
     (["response", *D, "--f", "10", "--fo", "10000", "-o", "{dir}/c.s4p"], 2,
      [f"--fo: 10000 GHz {HIGH_F}; for 10000 MHz write 10000MHz, for GHz 10000GHz"], None),
     (["impedance", *D, "--units", "mm", "--w", "30"], 2,
      ["--w: 30 mm is wider than any strip of a microstrip coupler; for 30 mil write 30mil, "
       "for mm 30mm"], None),
-    (["impedance", *D, "--units", "mil", "--s", "2000"], 2,
-     ["--s: 2000 mil is wider than any gap of a microstrip coupler; "
-      "for 2000 um write 2000um, for mils 2000mil"], None),
-    (["response", *D, "--f", "10", "--l", "30"], 2,
-     ["--l: 30 in is longer than any coupler on a board; for 30 mm write 30mm, for inches 30in"],
-     None),
-    (["impedance", *D, "--t", "2e6"], 2,
-     ["--t: 2e6 in is thicker than any strip conductor; if it is meant, write 2e6in"], None),
     # Written with its unit, the same number is taken as typed.
     (["impedance", *D, "--h", "0.508mm", "-o", "{dir}/c.csv"], 0, [], "c.csv"),
     # Touchstone names: the coupler is a four-port; other commands write none.
@@ -57,6 +46,8 @@ SLIPS = [
     (["impedance", *D, "-o", "{dir}/c.txt"], 0, [], "c.txt"),
     (["impedance", *D, "--format", "csv", "-o", "{dir}/c.dat"], 0, [], "c.dat"),
     # The output's folder is checked before anything is computed.
+    (["impedance", *D, "--format", "csv", "-o", "/dev/full"], 4,
+     ['cannot write "/dev/full": No space left on device'], None),
     (["layout", *D, "-o", "{dir}/nodir/c.gds"], 2,
      ['-o: "{dir}/nodir/c.gds": the folder "{dir}/nodir" does not exist'], None),
     (["impedance", *D, "-o", "{dir}"], 2, ['-o: "{dir}" is a folder'], None),
@@ -66,14 +57,11 @@ SLIPS = [
      None),
     (["impedance", *D, "--W=2mil"], 2,
      ['--W: impedance takes no such option ("--W=2mil"); did you mean --w?'], None),
-    (["impedance", *D, "--zo", "50"], 2, ['--zo: impedance takes no such option ("--zo 50")'],
-     None),
     (["synthesise", *D], 2,
      ['"synthesise" is not a command (impedance, dispersion, synthesize, sensitivity, response, '
       "layout); did you mean synthesize?"], None),
     # The parser's complaints in the house's form.
     (["impedance", *D, "--w", "1mil", "--w", "2mil"], 2, ["--w: given twice"], None),
-    (["impedance", *D, "-o", "{dir}/a.csv", "-o", "{dir}/b.csv"], 2, ["-o: given twice"], None),
     (["impedance", *D, "--w"], 2, ["--w: no value given"], None),
     (["sensitivity", *D, "--mode", "evn"], 2, ['--mode: "evn" is not even, odd or both'], None),
     (["impedance", *D, "--units", "nm"], 2, ['--units: "nm" is not in, mil, mm or um'], None),

@@ -97,6 +97,11 @@ if text:
         failures.append(("sweep in mil", doc["design"]["w_mil"]))
     if [r["w_mil"] for r in doc["rows"]] != [1, 1.5, 2, 2.5, 3, 3.5, 4]:
         failures.append(("rows in mil", [r["w_mil"] for r in doc["rows"]]))
+# The swept width of the sensitivities, in the unit.
+text = run("sensitivity", "--units", "mil", *SUBSTRATE["mil"], "--w", "1:2:0.5", "--s", "2",
+           "--format", "csv")
+if text and [r["w_mil"] for r in csv.DictReader(io.StringIO(text))] != ["1", "1.5", "2"]:
+    failures.append(("sensitivity over w in mil", text))
 # A unit written with the number wins over --units.
 text = run("impedance", "--units", "mm", *SUBSTRATE["mm"], "--w", "1.5mil", "--s", "2mil",
            "--format", "csv")

@@ -43,15 +43,12 @@ TEST(Units, ValuesReadInLibraryUnits) {
       {"38.1UM", kWidth, LengthUnit::in, 38.1 / 25400.0},
       {"5nm", kWidth, LengthUnit::in, 5.0 / 25.4e6},
       {"0.0015in", kWidth, LengthUnit::mm, 0.0015},
-      {"0.025", kHeight, LengthUnit::in, 0.025},
       {"0.635", kHeight, LengthUnit::mm, 0.635 / 25.4},
       {"25", kHeight, LengthUnit::mil, 0.025},
       {"635", kHeight, LengthUnit::um, 635.0 / 25400.0},
       {" +10 ", kFrequency, LengthUnit::mm, 10.0},
-      {"500MHz", kFrequency, LengthUnit::in, 0.5},
       {"2.5e9 Hz", kFrequency, LengthUnit::in, 2.5},
       {"1kHz", kFrequency, LengthUnit::in, 1e-6},
-      {"50ohm", {Dimension::impedance, Bound::positive, {}}, LengthUnit::mm, 50.0},
       {"-3dB", {Dimension::decibel, Bound::nonzero, {}}, LengthUnit::in, -3.0},
   };
   for (const Case& c : cases) {
@@ -72,26 +69,18 @@ TEST(Units, RefusalsNameTheValueAndSayWhatToDo) {
     const char* message;
   };
   const Case cases[] = {
-      {"0.508", kHeight, LengthUnit::in,
-       "--x: 0.508 in is thicker than any microstrip substrate; for 0.508 mm write 0.508mm, "
-       "for inches 0.508in"},
-      {"5800", kFrequency, LengthUnit::in,
-       "--x: 5800 GHz is above any microstrip coupler's frequency; for 5800 MHz write 5800MHz, "
-       "for GHz 5800GHz"},
       {"40", kWidth, LengthUnit::mm,
        "--x: 40 mm is wider than any strip of a microstrip coupler; for 40 mil write 40mil, "
        "for mm 40mm"},
       {"30000", kWidth, LengthUnit::um,
        "--x: 30000 um is wider than any strip of a microstrip coupler; for 30000 nm write "
        "30000nm, for um 30000um"},
+      {"2e10", kWidth, LengthUnit::um,
+       "--x: 2e10 um is wider than any strip of a microstrip coupler; if it is meant, write "
+       "2e10um"},
       {"3e40", kWidth, LengthUnit::in, "--x: \"3e40\" is out of range"},
-      {"3x", kWidth, LengthUnit::in, "--x: unknown unit \"x\" in \"3x\""},
+      {"1e-50", kWidth, LengthUnit::in, "--x: \"1e-50\" is out of range"},
       {"10GHz", kWidth, LengthUnit::in, "--x: unknown unit \"GHz\" in \"10GHz\""},
-      {"abc", kWidth, LengthUnit::in, "--x: \"abc\" is not a number"},
-      {"0", kWidth, LengthUnit::in, "--x: 0 is not positive"},
-      {"-1mil", kAnyLength, LengthUnit::in, "--x: -1mil is negative"},
-      {"5", {Dimension::plain, Bound::strips, {}}, LengthUnit::in, "--x: 5 is not 4 or 6"},
-      {"0.5", {Dimension::plain, Bound::at_least_one, {}}, LengthUnit::in, "--x: 0.5 is below 1"},
       {"0dB", {Dimension::decibel, Bound::nonzero, {}}, LengthUnit::in, "--x: 0dB is zero"},
   };
   for (const Case& c : cases) {
@@ -160,20 +149,6 @@ TEST(Units, Sweeps) {
   EXPECT_TRUE(cuplo::parse_sweep("--f", "1:2:400", kFrequency, LengthUnit::in, true).ok());
   EXPECT_EQ(cuplo::parse_sweep("--f", "1:2:1", kFrequency, LengthUnit::in, false).message(),
             "--f: takes one value, not the sweep \"1:2:1\"");
-}
-
-TEST(Units, LengthUnitNames) {
-  const char* names[] = {"in", "mil", "mm", "um"};
-  const double sizes[] = {1.0, 1000.0, 25.4, 25400.0};
-  for (std::size_t i = 0; i < cuplo::kLengthUnits.size(); ++i) {
-    const LengthUnit unit = cuplo::kLengthUnits[i];
-    EXPECT_STREQ(cuplo::name(unit), names[i]);
-    EXPECT_EQ(cuplo::per_inch(unit), sizes[i]);
-    EXPECT_EQ(cuplo::length_unit(names[i]), unit);
-  }
-  EXPECT_EQ(cuplo::length_unit("MM"), LengthUnit::mm);
-  EXPECT_FALSE(cuplo::length_unit("nm").has_value());
-  EXPECT_FALSE(cuplo::length_unit("").has_value());
 }
 
 TEST(Units, LengthsWrittenInAUnit) {
