@@ -15,25 +15,41 @@ namespace {
 using D = Dimension;
 using B = Bound;
 
+using P = cuplo::Plausible;
+
 // In Field order.
 constexpr std::array<FieldSpec, kFieldCount> kFields{{
-    {Field::n, "--n", "n", D::plain, B::strips, "number of strips, 4 or 6"},
-    {Field::er, "--er", "er", D::plain, B::at_least_one, "relative permittivity of the substrate"},
-    {Field::h, "--h", "h_in", D::length, B::positive, "substrate height"},
-    {Field::t, "--t", "t_in", D::length, B::non_negative, "strip thickness (0: none)"},
-    {Field::w, "--w", "w_in", D::length, B::positive, "strip width"},
-    {Field::s, "--s", "s_in", D::length, B::positive, "spacing between adjacent strips"},
-    {Field::l, "--l", "l_in", D::length, B::positive, "coupler length"},
-    {Field::f, "--f", "f_ghz", D::frequency, B::non_negative, "frequency"},
-    {Field::res, "--res", "res_uohm_cm", D::plain, B::non_negative,
+    {Field::n, "--n", "n", {D::plain, B::strips, {}}, "number of strips, 4 or 6"},
+    {Field::er,
+     "--er",
+     "er",
+     {D::plain, B::at_least_one, {}},
+     "relative permittivity of the substrate"},
+    {Field::h, "--h", "h", {D::length, B::positive, P::height}, "substrate height"},
+    {Field::t, "--t", "t", {D::length, B::non_negative, P::thickness}, "strip thickness (0: none)"},
+    {Field::w, "--w", "w", {D::length, B::positive, P::width}, "strip width"},
+    {Field::s, "--s", "s", {D::length, B::positive, P::spacing}, "spacing between adjacent strips"},
+    {Field::l, "--l", "l", {D::length, B::positive, P::length}, "coupler length"},
+    {Field::f, "--f", "f_ghz", {D::frequency, B::non_negative, P::frequency}, "frequency"},
+    {Field::res,
+     "--res",
+     "res_uohm_cm",
+     {D::plain, B::non_negative, {}},
      "conductor resistivity, micro-ohm-cm"},
-    {Field::sr, "--sr", "sr_uin", D::plain, B::non_negative, "surface roughness, micro-inches"},
-    {Field::dltan, "--dltan", "dltan", D::plain, B::non_negative, "dielectric loss tangent"},
-    {Field::zo, "--zo", "zo_ohm", D::impedance, B::positive, "coupler impedance"},
-    {Field::coupling, "--coupling", "coupling_db", D::decibel, B::nonzero,
+    {Field::sr,
+     "--sr",
+     "sr_uin",
+     {D::plain, B::non_negative, {}},
+     "surface roughness, micro-inches"},
+    {Field::dltan, "--dltan", "dltan", {D::plain, B::non_negative, {}}, "dielectric loss tangent"},
+    {Field::zo, "--zo", "zo_ohm", {D::impedance, B::positive, {}}, "coupler impedance"},
+    {Field::coupling,
+     "--coupling",
+     "coupling_db",
+     {D::decibel, B::nonzero, {}},
      "midband coupling, dB (3 and -3 are the same coupler)"},
-    {Field::zoe, "--zoe", "zoe_ohm", D::impedance, B::positive, "even-mode impedance"},
-    {Field::zoo, "--zoo", "zoo_ohm", D::impedance, B::positive, "odd-mode impedance"},
+    {Field::zoe, "--zoe", "zoe_ohm", {D::impedance, B::positive, {}}, "even-mode impedance"},
+    {Field::zoo, "--zoo", "zoo_ohm", {D::impedance, B::positive, {}}, "odd-mode impedance"},
 }};
 
 // The defaults file's entry for each field, as the console names it, and its value.
@@ -89,7 +105,7 @@ const Sweep& Design::sweep(Field field) const {
   return values_[index(field)];
 }
 
-void Design::require(std::initializer_list<Field> fields) const {
+void Design::require(std::span<const Field> fields) const {
   std::string missing;
   for (const Field f : fields) {
     if (has(f)) continue;
@@ -100,7 +116,7 @@ void Design::require(std::initializer_list<Field> fields) const {
   throw UsageError(missing + ": no value given (give the option, or --defaults FILE)");
 }
 
-void Design::at_most_one_sweep(std::initializer_list<Field> fields) const {
+void Design::at_most_one_sweep(std::span<const Field> fields) const {
   const FieldSpec* first = nullptr;
   for (const Field f : fields) {
     if (!has(f) || !values_[index(f)].swept) continue;
@@ -136,19 +152,22 @@ std::vector<DesignEntry> Design::entries(std::initializer_list<Field> unused) co
     if (!has(f.field) || std::find(unused.begin(), unused.end(), f.field) != unused.end()) continue;
     DesignEntry e;
     e.key = f.key;
+    e.length = f.length();
     e.sweep = values_[index(f.field)];
     e.kind = e.sweep.swept ? DesignEntry::Kind::sweep : DesignEntry::Kind::number;
     if (f.field == Field::n) {
       e.kind = DesignEntry::Kind::integer;
       e.integer = strips();
     }
+    // 3 and -3 dB are the same coupler; the rows give its coupling as negative dB.
+    if (f.field == Field::coupling) e.sweep = Sweep::single(-std::fabs(e.sweep.start));
     out.push_back(e);
   }
   return out;
 }
 
-void DesignOptions::add(CLI::App& app, std::initializer_list<Field> fields,
-                        std::initializer_list<Field> sweepable) {
+void DesignOptions::add(CLI::App& app, std::span<const Field> fields,
+                        std::span<const Field> sweepable) {
   defaults_option_ = app.add_option("--defaults", defaults_,
                                     "the console's defaults file: every value not given here");
   defaults_option_->type_name("FILE");
@@ -162,7 +181,7 @@ void DesignOptions::add(CLI::App& app, std::initializer_list<Field> fields,
   }
 }
 
-Design DesignOptions::gather() const {
+Design DesignOptions::gather(LengthUnit bare_length) const {
   Design d;
   if (defaults_option_ != nullptr && defaults_option_->count() > 0) {
     const cuplo::Defaults state = load(defaults_);
@@ -171,7 +190,7 @@ Design DesignOptions::gather() const {
       const float v = kDefaults[i].value(state);
       // The loader accepts a magnitude beyond the float range as infinity; these values are
       // held to the same bounds as typed ones.
-      if (!within(kFields[i].bound, v)) {
+      if (!within(kFields[i].kind.bound, v)) {
         throw UsageError("--defaults: " + in_quotes(defaults_) + ": entry " + kDefaults[i].entry +
                          " is faulty");
       }
@@ -182,11 +201,38 @@ Design DesignOptions::gather() const {
   for (std::size_t i = 0; i < kFieldCount; ++i) {
     if (options_[i] == nullptr || options_[i]->count() == 0) continue;
     const FieldSpec& s = kFields[i];
-    d.values_[i] = parse_sweep(s.option, text_[i], s.dimension, s.bound, sweepable_[i]);
+    d.values_[i] = read_sweep(s.option, text_[i], s.kind, bare_length, sweepable_[i]);
     d.present_[i] = true;
     d.given_[i] = true;
   }
   return d;
+}
+
+void DesignCommand::add_options(CLI::App& app, OptionWords& words) {
+  options_.add(app, fields_.taken, fields_.sweepable);
+  add_own_options(app, words);
+}
+
+void DesignCommand::check_output(const CommonOptions& common) const {
+  check_output_path(common.output);
+  const std::vector<std::string> formats = this->formats();
+  const bool touchstone = std::find(formats.begin(), formats.end(), "touchstone") != formats.end();
+  (void)choose_format(common.format, common.output, common.terminal, name(), touchstone);
+}
+
+int DesignCommand::run(const CommonOptions& common) {
+  check_output(common);
+  const Design d = options_.gather(common.length_unit());
+  d.require(fields_.required);
+  // The closed-form models take four or six strips; the field model any even number.
+  if (d.has(Field::n) && common.model_choice() == cuplo::Model::closed_form && d.strips() != 4 &&
+      d.strips() != 6) {
+    throw UsageError("--n: " + std::to_string(d.strips()) +
+                     ": the closed-form models take 4 or 6 strips; --model field takes any even "
+                     "number from 2 to 12");
+  }
+  d.at_most_one_sweep(fields_.sweepable);
+  return compute(d, common);
 }
 
 }  // namespace cuplo::calc

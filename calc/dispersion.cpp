@@ -6,21 +6,19 @@
 namespace cuplo::calc {
 namespace {
 
-class Dispersion final : public Command {
+class Dispersion final : public DesignCommand {
  public:
-  std::string_view name() const override { return "dispersion"; }
-  std::string_view summary() const override {
-    return "effective permittivities and impedances of the cross-section over frequency";
+  Dispersion()
+      : DesignCommand(
+            "dispersion",
+            "effective permittivities and impedances of the cross-section over frequency",
+            {.taken = {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f},
+             .sweepable = {Field::f},
+             .required = {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f}}) {
   }
 
-  void add_options(CLI::App& app) override {
-    options_.add(app, {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f},
-                 {Field::f});
-  }
-
-  int run(const CommonOptions& common) override {
-    const Design d = options_.gather();
-    d.require({Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f});
+ private:
+  int compute(const Design& d, const CommonOptions& common) override {
     const cuplo::Substrate sub = d.substrate();
     const cuplo::CrossSection xs{d.strips(), d.value(Field::w), d.value(Field::s)};
     const Sweep& f = d.sweep(Field::f);
@@ -35,7 +33,7 @@ class Dispersion final : public Command {
                    {"zo_ohm", "Zo (ohm)"}},
                   d.entries());
     // The static models once; each frequency only disperses them.
-    const cuplo::Analysis analysis(sub, xs);
+    const cuplo::Analysis analysis(sub, xs, common.model_choice());
     for (std::int64_t k = 0; k < f.points(); ++k) {
       const float fk = f.at(k);
       const cuplo::Result<cuplo::DispersionPoint> r = analysis.dispersion(fk);
@@ -44,9 +42,6 @@ class Dispersion final : public Command {
     }
     return report.finish();
   }
-
- private:
-  DesignOptions options_;
 };
 
 }  // namespace

@@ -5,12 +5,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <optional>
 #include <string_view>
 #include <system_error>
-#include <filesystem>
 
 #include "calc/command.hpp"
 #include "calc/design.hpp"
+#include "calc/reach.hpp"
 #include "calc/report.hpp"
 #include "cuplo/layout.hpp"
 
@@ -28,28 +30,29 @@ constexpr std::int32_t kMaxGridNm = 1'000'000;  // a 1 mm grid: coarser draws no
 enum class Kind { footprint, mask, preview };
 
 std::string text(float v) {
-  char out[16];
+  char out[kMaxValueText];
   return {out, write_float(out, v)};
 }
 
-DesignEntry number(std::string key, float value) {
-  DesignEntry e;
-  e.key = std::move(key);
-  e.sweep = Sweep::single(value);
-  return e;
+// A length for a message, in the unit of the run: "3.93700805e-10 in".
+std::string text(float inches, LengthUnit units) {
+  char out[kMaxValueText];
+  return std::string(out, cuplo::write_length(out, inches, units)) + " " + cuplo::name(units);
 }
 
-class Layout final : public Command {
+class Layout final : public DesignCommand {
  public:
-  std::string_view name() const override { return "layout"; }
-  std::string_view summary() const override {
-    return "the coupler as a KiCad footprint, a GDSII mask or an SVG preview";
-  }
+  Layout()
+      : DesignCommand("layout", "the coupler as a KiCad footprint, a GDSII mask or an SVG preview",
+                      {.taken = {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s,
+                                 Field::l, Field::f, Field::zo, Field::coupling},
+                       .sweepable = {},
+                       .required = {Field::n, Field::er, Field::h, Field::t}}) {}
 
-  void add_options(CLI::App& app) override {
-    options_.add(app, {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::l,
-                       Field::f, Field::zo, Field::coupling});
-    app.add_flag("--dispersive", dispersive_, "synthesize from the dispersive impedances at --f");
+ private:
+  void add_own_options(CLI::App& app, OptionWords& words) override {
+    CLI::Option* dispersive = app.add_flag("--dispersive", dispersive_,
+                                           "synthesize from the dispersive impedances at --f");
     fo_ = app.add_option("--fo", fo_text_, "centre frequency: the length is a quarter wave there");
     fo_->type_name("FREQUENCY");
     app.add_option("--reference", reference_text_,
@@ -58,38 +61,49 @@ class Layout final : public Command {
     app.add_option("--feed-length", feed_text_,
                    "feed line from the coupler to its pad (default 2 substrate heights)")
         ->type_name("LENGTH");
-    app.add_option("--grid", grid_text_, "the mask's database unit (default 1 nm, 0.001um)")
+    app.add_option("--grid", grid_text_, "the mask's database unit (default 1 nm)")
         ->type_name("LENGTH");
+    words.exclude({fo_}, {option(Field::l)}, "give --l or --fo, not both");
+    words.exclude({option(Field::zo), option(Field::coupling), option(Field::f), dispersive},
+                  {option(Field::w), option(Field::s), option(Field::l), fo_},
+                  "the coupler is given by its geometry (--w, --s, --l or --fo) or by targets "
+                  "(--zo, --coupling, --f, --dispersive), not both");
   }
 
-  int run(const CommonOptions& common) override {
+  // The drawing's file, by its extension and its folder, before anything is computed.
+  void check_output(const CommonOptions& common) const override {
+    (void)kind_of(common.output);
+    check_output_path(common.output);
+  }
+
+  int compute(const Design& d, const CommonOptions& common) override {
     const Kind kind = kind_of(common.output);
-    const Design d = options_.gather();
-    const Inputs in = read(d);
+    const LengthUnit units = common.length_unit();
+    const Inputs in = read(d, units);
 
     // Without --format the values are a table on standard error: standard output stays free.
     CommonOptions values = common;
     values.output.clear();
     if (common.format.empty()) values.format = "table";
     Report report(values, name(),
-                  {{"w_in", "W (in)"},
-                   {"s_in", "S (in)"},
-                   {"l_in", "L (in)"},
+                  {Column::of_length("w", "W"),
+                   Column::of_length("s", "S"),
+                   Column::of_length("l", "L"),
                    {"f_ghz", "Fo (GHz)"},
                    {"zo_ohm", "Zo (ohm)"},
                    {"zoe_ohm", "Zoe (ohm)"},
                    {"zoo_ohm", "Zoo (ohm)"},
                    {"coupling_db", "Co (dB)"},
-                   {"feed_width_in", "feed W (in)"},
-                   {"feed_length_in", "feed L (in)"},
-                   {"strap_width_in", "strap (in)"}},
+                   Column::of_length("feed_width", "feed W"),
+                   Column::of_length("feed_length", "feed L"),
+                   Column::of_length("strap_width", "strap")},
                   entries(d, in), {}, common.format.empty());
 
     cuplo::layout::Design design;
-    if (!solve(report, d, in, design)) return report.status();
+    if (!solve(report, d, in, units, common.model_choice(), design)) return report.status();
     const std::string stem = std::filesystem::path(common.output).stem().string();
     const cuplo::layout::Built built = cuplo::layout::draw(design, in.grid_nm, stem);
-    if (!built.ok()) throw UsageError(refusal(d, in, built.problem));
+    if (!built.ok()) throw UsageError(refusal(d, in, built.problem, units));
 
     Destination file(common.output, false);
     switch (kind) {
@@ -135,30 +149,26 @@ class Layout final : public Command {
     std::int32_t grid_nm = 1;
   };
 
-  Inputs read(const Design& d) const {
-    d.require({Field::n, Field::er, Field::h, Field::t});
+  // The targets and the geometry exclude each other (the parser has seen to it): typing
+  // one of either chooses it, and the defaults file alone gives the geometry.
+  Inputs read(const Design& d, LengthUnit units) const {
     Inputs in;
     in.targets = d.given(Field::zo) || d.given(Field::coupling) || d.given(Field::f) || dispersive_;
-    const bool geometry =
-        d.given(Field::w) || d.given(Field::s) || d.given(Field::l) || fo_->count() > 0;
-    if (in.targets && geometry) {
-      throw UsageError(std::string(first_given(d)) +
-                       ": the coupler is given by its geometry (--w, --s, --l or --fo) or by "
-                       "targets (--zo, --coupling, --f), not both");
-    }
     in.by_fo = !in.targets && fo_->count() > 0;
     if (in.by_fo) {
-      if (d.given(Field::l)) throw UsageError("--fo: give --l or --fo, not both");
-      in.fo = parse_value("--fo", fo_text_, Dimension::frequency, Bound::positive);
+      in.fo = read_value("--fo", fo_text_,
+                         {Dimension::frequency, Bound::positive, cuplo::Plausible::frequency});
     }
     if (!reference_text_.empty()) {
       in.reference =
-          parse_value("--reference", reference_text_, Dimension::impedance, Bound::positive);
+          read_value("--reference", reference_text_, {Dimension::impedance, Bound::positive, {}});
     }
-    in.feed_length = feed_text_.empty() ? cuplo::layout::kFeedLengthInHeights * d.value(Field::h)
-                                        : parse_value("--feed-length", feed_text_,
-                                                      Dimension::length, Bound::non_negative);
-    in.grid_nm = grid();
+    in.feed_length =
+        feed_text_.empty()
+            ? cuplo::layout::kFeedLengthInHeights * d.value(Field::h)
+            : read_value("--feed-length", feed_text_,
+                         {Dimension::length, Bound::non_negative, cuplo::Plausible::length}, units);
+    in.grid_nm = grid(units);
     if (in.targets) {
       d.require({Field::zo, Field::coupling, Field::f});
       if (!(d.value(Field::f) > 0.0f)) {
@@ -178,22 +188,26 @@ class Layout final : public Command {
                                    : in.by_fo
                                        ? d.entries({Field::l, Field::f, Field::zo, Field::coupling})
                                        : d.entries({Field::f, Field::zo, Field::coupling});
-    if (in.by_fo) out.push_back(number("fo_ghz", in.fo));
+    if (in.by_fo) out.push_back(DesignEntry::of_number("fo_ghz", in.fo));
     out.push_back(DesignEntry::of_word("input", in.targets ? "targets" : "geometry"));
     if (in.targets) {
       out.push_back(DesignEntry::of_word("impedances", dispersive_ ? "dispersive" : "static"));
     }
-    out.push_back(number("reference_ohm", in.reference));
-    out.push_back(number("feed_length_in", in.feed_length));
-    out.push_back(number("grid_in", static_cast<float>(in.grid_nm / kNanometresPerInch)));
+    out.push_back(DesignEntry::of_number("reference_ohm", in.reference));
+    out.push_back(DesignEntry::of_number("feed_length", in.feed_length, true));
+    out.push_back(
+        DesignEntry::of_number("grid", static_cast<float>(in.grid_nm / kNanometresPerInch), true));
     return out;
   }
 
   // The design as the library plans it: the cross-section, its length and centre frequency,
   // the coupler analysed there, and the feed width. Fingers the grid cannot draw are refused
-  // before the models' warnings. False when the report stops the run.
-  bool solve(Report& report, const Design& d, const Inputs& in, cuplo::layout::Design& out) const {
+  // before the models' warnings; a synthesis that found no strips names the range the
+  // substrate reaches. False when the report stops the run.
+  bool solve(Report& report, const Design& d, const Inputs& in, LengthUnit units,
+             cuplo::Model model, cuplo::layout::Design& out) const {
     using Given = cuplo::layout::Request::Kind;
+    const cuplo::Substrate sub = d.substrate();
     cuplo::layout::Request q;
     q.kind = in.targets ? Given::targets : in.by_fo ? Given::centre_frequency : Given::length;
     q.section = {d.strips(), 0.0f, 0.0f};
@@ -209,58 +223,60 @@ class Layout final : public Command {
     }
     q.reference_impedance = in.reference;
     q.feed_length = in.feed_length;
+    q.model = model;
     const auto check_grid = [&](const cuplo::CrossSection& xs) {
       const Problem p = cuplo::layout::on_grid(xs, in.grid_nm);
-      if (p.what != Problem::What::none) throw UsageError(refusal(d, in, p));
+      if (p.what != Problem::What::none) throw UsageError(refusal(d, in, p, units));
     };
     if (!in.targets) check_grid(q.section);
-    const cuplo::Result<cuplo::layout::Design> r = cuplo::layout::plan(d.substrate(), q);
+    const cuplo::Result<cuplo::layout::Design> r = cuplo::layout::plan(sub, q);
     if (in.targets && r.ok()) check_grid(r->section);
     if (!r && r.failure() == cuplo::Failure::invalid_input &&
         std::string_view(r.detail()).starts_with("reference")) {
       throw UsageError("--reference: " + text(in.reference) +
                        " ohm: no microstrip on this substrate has that impedance");
     }
-    if (!report.accept(r)) return false;
+    const std::string failure =
+        in.targets && !r.ok() && r.failure() == cuplo::Failure::search_bound &&
+                model == cuplo::Model::closed_form
+            ? unreachable(sub, q.section.n, q.target,
+                          dispersive_ ? std::optional<float>(q.frequency) : std::nullopt)
+            : std::string();
+    if (!report.accept(r, {}, failure)) return false;
     out = *r;
     return true;
   }
 
   // The grid in whole nanometres: the footprint's coordinates are nanometres, so a finer or
   // fractional grid could not be drawn the same in both files.
-  std::int32_t grid() const {
+  std::int32_t grid(LengthUnit units) const {
     if (grid_text_.empty()) return 1;
-    const float inches = parse_value("--grid", grid_text_, Dimension::length, Bound::positive);
+    const float inches =
+        read_value("--grid", grid_text_, {Dimension::length, Bound::positive, {}}, units);
     const double nm = static_cast<double>(inches) * kNanometresPerInch;
     const double whole = std::round(nm);
     if (!(whole >= 1.0 && whole <= kMaxGridNm && std::fabs(nm - whole) <= 1e-4 * whole)) {
       throw UsageError("--grid: " + in_quotes(grid_text_) +
-                       " is not a whole number of nanometres from 1 nm (0.001um) to 1 mm");
+                       " is not a whole number of nanometres from 1 nm to 1 mm");
     }
     return static_cast<std::int32_t>(whole);
   }
 
-  const char* first_given(const Design& d) const {
-    if (d.given(Field::zo)) return "--zo";
-    if (d.given(Field::coupling)) return "--coupling";
-    if (d.given(Field::f)) return "--f";
-    return "--dispersive";
-  }
-
   // The option whose value a drawing problem comes from, with that value, and the reason.
-  std::string refusal(const Design& d, const Inputs& in, const Problem& problem) const {
+  std::string refusal(const Design& d, const Inputs& in, const Problem& problem,
+                      LengthUnit units) const {
     const bool targets = in.targets;
     const std::string grid = "--grid: " + (grid_text_.empty() ? "1 nm" : in_quotes(grid_text_));
     const std::string length = targets    ? "--f: " + text(d.value(Field::f)) + " GHz"
                                : in.by_fo ? "--fo: " + in_quotes(fo_text_)
-                                          : "--l: " + text(d.value(Field::l)) + " in";
+                                          : "--l: " + text(d.value(Field::l), units);
     std::string option;
     switch (problem.what) {
       case Problem::What::width:  // synthesized fingers: the grid is too coarse for them
-        option = targets ? grid : "--w: " + text(d.value(Field::w)) + " in";
+        option = targets ? grid : "--w: " + text(d.value(Field::w), units);
         break;
       case Problem::What::spacing:
-        option = targets ? grid : "--s: " + text(d.value(Field::s)) + " in";
+        option = targets ? grid : "--s: " + text(d.value(Field::s), units);
         break;
       case Problem::What::feeds:
         option = "--reference: " + text(in.reference) + " ohm";
@@ -308,7 +324,6 @@ class Layout final : public Command {
         static_cast<std::int16_t>(utc.tm_min),         static_cast<std::int16_t>(utc.tm_sec)};
   }
 
-  DesignOptions options_;
   bool dispersive_ = false;
   CLI::Option* fo_ = nullptr;
   std::string fo_text_;

@@ -1,6 +1,9 @@
 #include "calc/output.hpp"
 
+#include "cuplo/touchstone.hpp"
+
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +21,43 @@ namespace {
 
 // Output leaves in pieces of this size; a row never waits long and memory stays flat.
 constexpr std::size_t kFlushSize = std::size_t{1} << 16;
+
+// The name of the temporary output file while one exists, for the interrupt handler to
+// remove: the program's one piece of global state. It is written only while SIGINT and
+// SIGTERM are blocked, so the handler never reads it half written; empty: no temporary.
+constexpr std::size_t kPathSize = 4096;  // PATH_MAX: no longer name can be opened
+char interrupted_temporary[kPathSize];
+
+// Async-signal-safe: unlink and _exit only.
+void remove_and_exit(int signal) {
+  if (interrupted_temporary[0] != '\0') (void)::unlink(interrupted_temporary);
+  ::_exit(128 + signal);
+}
+
+// SIGINT and SIGTERM held back for the life of the object, then let through.
+class InterruptsHeld {
+ public:
+  InterruptsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    sigaddset(&held, SIGINT);
+    sigaddset(&held, SIGTERM);
+    sigprocmask(SIG_BLOCK, &held, &before_);
+  }
+  ~InterruptsHeld() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+  sigset_t before_{};
+};
+
+// With interrupts held: the temporary the handler is to remove, or none.
+void note_temporary(const std::string& path) {
+  const std::size_t n = path.size() < kPathSize ? path.size() : 0;
+  std::copy_n(path.data(), n, interrupted_temporary);
+  interrupted_temporary[n] = '\0';
+}
 
 std::string lower(std::string text) {
   for (char& c : text) {
@@ -69,15 +109,15 @@ void append_json_string(std::string& out, std::string_view text) {
   out += '"';
 }
 
-void append_float(std::string& out, float value) {
-  char text[16];
-  out.append(text, write_float(text, value));
+void append_value(std::string& out, float value, bool length, LengthUnit units) {
+  char text[kMaxValueText];
+  out.append(text, write_value(text, value, length, units));
 }
 
 // A JSON number, or null for a value that is not finite (JSON has no NaN or infinity).
-void append_json_number(std::string& out, float value) {
+void append_json_number(std::string& out, float value, bool length, LengthUnit units) {
   if (std::isfinite(value)) {
-    append_float(out, value);
+    append_value(out, value, length, units);
   } else {
     out += "null";
   }
@@ -86,13 +126,13 @@ void append_json_number(std::string& out, float value) {
 class CsvWriter final : public RowWriter {
  public:
   CsvWriter(const Document& document, Destination& destination)
-      : columns_(document.columns), destination_(destination) {}
+      : columns_(document.columns), units_(document.units), destination_(destination) {}
 
   void begin() override {
     std::string head;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
       if (i > 0) head += ',';
-      head += columns_[i].key;
+      head += written_key(columns_[i].key, columns_[i].length, units_);
     }
     head += '\n';
     destination_.write(head);
@@ -102,7 +142,7 @@ class CsvWriter final : public RowWriter {
     line_.clear();
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (i > 0) line_ += ',';
-      if (cells[i].present) append_float(line_, cells[i].value);
+      if (cells[i].present) append_value(line_, cells[i].value, columns_[i].length, units_);
     }
     line_ += '\n';
     destination_.write(line_);
@@ -112,6 +152,7 @@ class CsvWriter final : public RowWriter {
 
  private:
   std::vector<Column> columns_;
+  LengthUnit units_;
   Destination& destination_;
   std::string line_;  // reused: no allocation per row
 };
@@ -119,11 +160,15 @@ class CsvWriter final : public RowWriter {
 class TableWriter final : public RowWriter {
  public:
   TableWriter(const Document& document, Destination& destination)
-      : columns_(document.columns), destination_(destination) {
-    // The longest shortest-text of a float is 15 characters ("-1.17549435e-38"): every
-    // value fits, so the columns stay aligned whatever the rows hold.
+      : columns_(document.columns), units_(document.units), destination_(destination) {
+    // The longest shortest-text of a float is 15 characters ("-1.17549435e-38"), and so is
+    // that of a length in another unit (at most 9 digits): every value fits, so the columns
+    // stay aligned whatever the rows hold.
     constexpr std::size_t kMinWidth = 15;
-    for (const Column& c : columns_) widths_.push_back(std::max(kMinWidth, c.head.size()));
+    for (Column& c : columns_) {
+      if (c.length) c.head += std::string(" (") + cuplo::name(units_) + ")";
+      widths_.push_back(std::max(kMinWidth, c.head.size()));
+    }
   }
 
   void begin() override {
@@ -139,8 +184,9 @@ class TableWriter final : public RowWriter {
   void row(std::span<const Cell> cells) override {
     line_.clear();
     for (std::size_t i = 0; i < cells.size(); ++i) {
-      char text[16];
-      const char* end = cells[i].present ? write_float(text, cells[i].value) : text;
+      char text[kMaxValueText];
+      const char* end =
+          cells[i].present ? write_value(text, cells[i].value, columns_[i].length, units_) : text;
       if (!cells[i].present) text[0] = '-';
       pad(line_, i, std::string_view(text, cells[i].present ? end : text + 1));
     }
@@ -159,6 +205,7 @@ class TableWriter final : public RowWriter {
   }
 
   std::vector<Column> columns_;
+  LengthUnit units_;
   std::vector<std::size_t> widths_;
   Destination& destination_;
   std::string line_;
@@ -170,8 +217,9 @@ class JsonWriter final : public RowWriter {
       : document_(document), destination_(destination) {
     for (const Column& c : document.columns) {
       std::string key;
-      append_json_string(key, c.key);
+      append_json_string(key, written_key(c.key, c.length, document.units));
       keys_.push_back(key + ": ");
+      lengths_.push_back(c.length);
     }
   }
 
@@ -181,12 +229,13 @@ class JsonWriter final : public RowWriter {
     head += ",\n \"design\": {";
     for (std::size_t i = 0; i < document_.design.size(); ++i) {
       const DesignEntry& e = document_.design[i];
+      const LengthUnit units = document_.units;
       if (i > 0) head += ", ";
-      append_json_string(head, e.key);
+      append_json_string(head, written_key(e.key, e.length, units));
       head += ": ";
       switch (e.kind) {
         case DesignEntry::Kind::number:
-          append_json_number(head, e.sweep.start);
+          append_json_number(head, e.sweep.start, e.length, units);
           break;
         case DesignEntry::Kind::integer:
           head += std::to_string(e.integer);
@@ -196,11 +245,11 @@ class JsonWriter final : public RowWriter {
           break;
         case DesignEntry::Kind::sweep:
           head += "{\"start\": ";
-          append_json_number(head, e.sweep.start);
+          append_json_number(head, e.sweep.start, e.length, units);
           head += ", \"stop\": ";
-          append_json_number(head, e.sweep.stop);
+          append_json_number(head, e.sweep.stop, e.length, units);
           head += ", \"step\": ";
-          append_json_number(head, e.sweep.step);
+          append_json_number(head, e.sweep.step, e.length, units);
           head += ", \"points\": " + std::to_string(e.sweep.points()) + "}";
           break;
       }
@@ -216,7 +265,7 @@ class JsonWriter final : public RowWriter {
       if (i > 0) line_ += ", ";
       line_ += keys_[i];
       if (cells[i].present) {
-        append_json_number(line_, cells[i].value);
+        append_json_number(line_, cells[i].value, lengths_[i], document_.units);
       } else {
         line_ += "null";
       }
@@ -229,7 +278,13 @@ class JsonWriter final : public RowWriter {
   // The warnings follow the rows: they are known only once every row has been computed, and
   // the rows are not held back.
   void end(std::span<const std::string> warnings) override {
-    std::string tail = rows_ == 0 ? "],\n \"warnings\": [" : "\n ],\n \"warnings\": [";
+    std::string tail = rows_ == 0 ? "]" : "\n ]";
+    for (const auto& [key, value] : document_.members) {
+      tail += ",\n ";
+      append_json_string(tail, key);
+      tail += ": " + value;
+    }
+    tail += ",\n \"warnings\": [";
     for (std::size_t i = 0; i < warnings.size(); ++i) {
       if (i > 0) tail += ", ";
       append_json_string(tail, warnings[i]);
@@ -242,6 +297,7 @@ class JsonWriter final : public RowWriter {
   const Document& document_;
   Destination& destination_;
   std::vector<std::string> keys_;
+  std::vector<bool> lengths_;
   std::string line_;
   std::int64_t rows_ = 0;
 };
@@ -249,26 +305,112 @@ class JsonWriter final : public RowWriter {
 }  // namespace
 
 char* write_float(char* out, float value) {
-  if (std::isnan(value)) return std::copy_n("nan", 3, out);
-  if (std::isinf(value))
-    return value > 0 ? std::copy_n("inf", 3, out) : std::copy_n("-inf", 4, out);
-  return std::to_chars(out, out + 16, value).ptr;
+  return cuplo::shortest_float(out, value);
 }
 
-Format choose_format(const std::string& format, const std::string& path, bool terminal) {
-  if (!format.empty()) {
-    if (format == "table") return Format::table;
-    if (format == "csv") return Format::csv;
-    if (format == "json") return Format::json;
-    throw UsageError("--format: " + in_quotes(format) + " is not table, csv or json");
+std::string written_key(std::string_view key, bool length, LengthUnit units) {
+  std::string out(key);
+  if (length) {
+    out += '_';
+    out += cuplo::name(units);
   }
-  if (!path.empty() && path != "-") {
-    const std::string extension = lower(std::filesystem::path(path).extension().string());
+  return out;
+}
+
+char* write_value(char* out, float value, bool length, LengthUnit units) {
+  return length ? cuplo::write_length(out, value, units) : write_float(out, value);
+}
+
+Format choose_format(const std::string& format, const std::string& path, bool terminal,
+                     std::string_view command, bool touchstone) {
+  const bool to_file = !path.empty() && path != "-";
+  const std::string extension =
+      to_file ? lower(std::filesystem::path(path).extension().string()) : std::string();
+  // A Touchstone name, .sNp, holds an N-port's S-matrix: only the four-port file fits it.
+  const bool snp = extension.size() >= 4 && extension[1] == 's' && extension.back() == 'p' &&
+                   std::all_of(extension.begin() + 2, extension.end() - 1,
+                               [](char c) { return c >= '0' && c <= '9'; });
+  const std::string named = "-o: " + in_quotes(path);
+  if (snp) {
+    if (!touchstone) {
+      throw UsageError(named + " is a Touchstone name; " + std::string(command) +
+                       " writes no Touchstone file (response does): name it .csv, .json or .txt");
+    }
+    if (extension != ".s4p") {
+      throw UsageError(named + ": the coupler is a four-port, its Touchstone file is .s4p");
+    }
+    if (!format.empty() && format != "touchstone") {
+      throw UsageError(named + " is a Touchstone name, but --format " + format + " writes " +
+                       format + ": leave out --format, or rename the file");
+    }
+    return Format::touchstone;
+  }
+  if (format == "table") return Format::table;
+  if (format == "csv") return Format::csv;
+  if (format == "json") return Format::json;
+  if (format == "touchstone") return Format::touchstone;
+  if (!format.empty()) throw UsageError("--format: " + in_quotes(format) + " is not a format");
+  if (to_file) {
     if (extension == ".csv") return Format::csv;
     if (extension == ".json") return Format::json;
-    return Format::table;
+    if (extension == ".txt") return Format::table;
+    // A device or a pipe has no extension to go by: it is written as standard output is.
+    struct stat st {};
+    const bool special =
+        ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+    if (!special) {
+      throw UsageError(named + ": the extension chooses the format (.csv, .json, .txt" +
+                       (touchstone ? std::string(", .s4p") : std::string()) +
+                       "): rename the file, or give --format");
+    }
+    return Format::csv;
   }
   return terminal ? Format::table : Format::csv;
+}
+
+void check_output_path(const std::string& path) {
+  if (path.empty() || path == "-") return;
+  const std::string named = "-o: " + in_quotes(path);
+  // A link is followed, as Destination follows it: the temporary goes beside what it names.
+  std::error_code ec;
+  std::filesystem::path real = std::filesystem::weakly_canonical(path, ec);
+  if (ec) real = path;
+  struct stat st {};
+  if (::stat(real.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) throw UsageError(named + " is a folder");
+    if (!S_ISREG(st.st_mode)) return;  // a device or a pipe, written directly
+    if (::access(real.c_str(), W_OK) != 0) cannot_create(path);
+  }
+  const std::filesystem::path typed_folder = std::filesystem::path(path).parent_path();
+  const std::string folder = typed_folder.empty() ? "." : typed_folder.string();
+  std::filesystem::path real_folder = real.parent_path();
+  if (real_folder.empty()) real_folder = ".";
+  if (::stat(real_folder.c_str(), &st) != 0) {
+    throw UsageError(named + ": the folder " + in_quotes(folder) + " does not exist");
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    throw UsageError(named + ": " + in_quotes(folder) + " is not a folder");
+  }
+  // The file is written as a temporary beside it, then renamed: the folder must take both.
+  if (::access(real_folder.c_str(), W_OK | X_OK) != 0) {
+    throw UsageError(named + ": cannot write in the folder " + in_quotes(folder) + ": " +
+                     system_reason());
+  }
+}
+
+void remove_temporary_on_interrupt() {
+  for (const int signal : {SIGINT, SIGTERM}) {
+    struct sigaction before {};
+    if (::sigaction(signal, nullptr, &before) != 0) continue;
+    // A run started with the signal ignored (in the background, under nohup) keeps it so.
+    if (before.sa_handler == SIG_IGN) continue;
+    struct sigaction handler {};
+    handler.sa_handler = remove_and_exit;
+    sigemptyset(&handler.sa_mask);
+    sigaddset(&handler.sa_mask, SIGINT);
+    sigaddset(&handler.sa_mask, SIGTERM);
+    (void)::sigaction(signal, &handler, nullptr);
+  }
 }
 
 std::unique_ptr<RowWriter> make_writer(Format format, const Document& document,
@@ -279,6 +421,7 @@ std::unique_ptr<RowWriter> make_writer(Format format, const Document& document,
     case Format::json:
       return std::make_unique<JsonWriter>(document, destination);
     case Format::table:
+    case Format::touchstone:  // the command's own writer (Report's make); never asked here
       break;
   }
   return std::make_unique<TableWriter>(document, destination);
@@ -295,10 +438,14 @@ Destination::Destination(const std::string& path, bool hold) {
     const char* dir = std::getenv("TMPDIR");
     std::string name =
         std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/cuplo-calc-XXXXXX";
-    fd_ = ::mkstemp(name.data());
+    {
+      // Unnamed before an interrupt can end the run: nothing is left for the handler.
+      const InterruptsHeld held;
+      fd_ = ::mkstemp(name.data());
+      if (fd_ >= 0) ::unlink(name.c_str());
+    }
     if (fd_ < 0)
       throw OutputError("cannot hold the output in " + in_quotes(name) + ": " + system_reason());
-    ::unlink(name.c_str());
     owned_ = true;
     held_ = true;
     return;
@@ -326,10 +473,15 @@ Destination::Destination(const std::string& path, bool hold) {
   hidden += real.filename().string();
   const std::string stem = (real.parent_path() / hidden).string();
   constexpr int kAttempts = 100;
-  for (int attempt = 0; attempt < kAttempts && fd_ < 0; ++attempt) {
-    temp_ = stem + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
-    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ < 0 && errno != EEXIST) break;
+  {
+    // Created and noted for the interrupt handler at once: no signal falls between.
+    const InterruptsHeld held;
+    for (int attempt = 0; attempt < kAttempts && fd_ < 0; ++attempt) {
+      temp_ = stem + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+      fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd_ < 0 && errno != EEXIST) break;
+    }
+    if (fd_ >= 0) note_temporary(temp_);
   }
   if (fd_ < 0) {
     temp_.clear();
@@ -393,9 +545,11 @@ void Destination::commit() {
     if (::close(fd) != 0) throw OutputError("cannot write " + name_ + ": " + system_reason());
   }
   if (!temp_.empty()) {
+    const InterruptsHeld held;
     if (::rename(temp_.c_str(), path_.c_str()) != 0) {
       throw OutputError("cannot write " + name_ + ": " + system_reason());
     }
+    note_temporary({});
     temp_.clear();
   }
   committed_ = true;
@@ -405,7 +559,11 @@ void Destination::discard() noexcept {
   if (owned_ && fd_ >= 0) ::close(fd_);
   fd_ = -1;
   owned_ = false;
-  if (!temp_.empty()) ::unlink(temp_.c_str());
+  if (!temp_.empty()) {
+    const InterruptsHeld held;
+    ::unlink(temp_.c_str());
+    note_temporary({});
+  }
   temp_.clear();
 }
 

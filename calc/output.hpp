@@ -22,16 +22,34 @@ class OutputError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class Format : std::uint8_t { table, csv, json };
+enum class Format : std::uint8_t { table, csv, json, touchstone };
 
-// The format: --format if given; else from the extension of -o (.csv, .json, others table);
-// else table on a terminal and CSV otherwise. UsageError for an unknown --format.
-Format choose_format(const std::string& format, const std::string& path, bool terminal);
+// The format of one run. --format (already one of the command's formats) if given; else by
+// the extension of -o: .csv, .json, .txt (a table) and, for a command that writes it, .s4p
+// (Touchstone); else, for standard output or a device, a table on a terminal and CSV
+// otherwise. UsageError naming -o for an extension that chooses nothing, and for a Touchstone
+// name (.sNp) on anything but the coupler's four-port Touchstone file.
+Format choose_format(const std::string& format, const std::string& path, bool terminal,
+                     std::string_view command, bool touchstone);
 
-// A column: its key in CSV and JSON, and its head in the table, with the unit.
+// UsageError naming -o when the file cannot be written: its folder missing or not writable,
+// the file a folder or not writable. Checked before anything is computed.
+void check_output_path(const std::string& path);
+
+// From now on SIGINT and SIGTERM (unless ignored) remove the temporary output file, if one
+// is open, and end the program with status 128 + the signal's number (130, 143).
+void remove_temporary_on_interrupt();
+
+// A column: its key in CSV and JSON, and its head in the table, with the unit. A length's
+// key and head are written with the unit of the run: "w" and "W" become "w_mm", "W (mm)".
 struct Column {
-  std::string_view key;
-  std::string_view head;
+  std::string key;
+  std::string head;
+  bool length = false;
+
+  static Column of_length(std::string key, std::string head) {
+    return {std::move(key), std::move(head), true};
+  }
 };
 
 // One value of a row: a number, or none (null in JSON, empty in CSV, "-" in the table).
@@ -48,7 +66,7 @@ struct Cell {
 };
 
 // One input of the design, for the JSON "design" object: a number, an integer, a word or a
-// sweep.
+// sweep. A length (in inches) is written in the run's unit, its key with the unit.
 struct DesignEntry {
   enum class Kind : std::uint8_t { number, integer, word, sweep };
   std::string key;
@@ -56,6 +74,7 @@ struct DesignEntry {
   Sweep sweep;  // number (start) and sweep
   std::int32_t integer = 0;
   std::string word;
+  bool length = false;
 
   static DesignEntry of_word(std::string key, std::string word) {
     DesignEntry e;
@@ -64,7 +83,24 @@ struct DesignEntry {
     e.word = std::move(word);
     return e;
   }
+  static DesignEntry of_number(std::string key, float value, bool length = false) {
+    DesignEntry e;
+    e.key = std::move(key);
+    e.sweep = Sweep::single(value);
+    e.length = length;
+    return e;
+  }
 };
+
+// A key as written: a length's with the unit ("w" in mm: "w_mm"), any other as it is.
+std::string written_key(std::string_view key, bool length, LengthUnit units);
+
+// The most characters write_value writes.
+inline constexpr std::size_t kMaxValueText = cuplo::kMaxLengthText;
+
+// A value as written: a length (in inches) in the run's unit (cuplo::write_length), any
+// other value as write_float writes it. Returns the end.
+char* write_value(char* out, float value, bool length, LengthUnit units);
 
 // The byte stream of one output: standard output, or a file that appears only on commit().
 class Destination {
@@ -113,6 +149,10 @@ struct Document {
   std::string_view command;
   std::vector<DesignEntry> design;
   std::vector<Column> columns;
+  LengthUnit units = LengthUnit::in;  // of every length written
+  // Further members of the JSON object after the rows (other formats have none): each key
+  // with its value as JSON text.
+  std::vector<std::pair<std::string, std::string>> members;
 };
 
 std::unique_ptr<RowWriter> make_writer(Format format, const Document& document,

@@ -14,18 +14,25 @@ void say(std::string_view text) {
 Report::Report(const CommonOptions& common, std::string_view command, std::vector<Column> columns,
                std::vector<DesignEntry> design, const MakeWriter& make, bool on_standard_error)
     : strict_(common.strict),
-      // A command's own writer (make) stands for its own format, which the command has judged.
-      format_(make ? Format::table : choose_format(common.format, common.output, common.terminal)),
-      document_{command, std::move(design), std::move(columns)},
+      units_(common.length_unit()),
+      format_(choose_format(common.format, common.output, common.terminal, command,
+                            static_cast<bool>(make))),
+      document_{command, std::move(design), std::move(columns), units_, {}},
       // With --strict a limit met late in a sweep must still leave no output: standard
       // output is held back until the run has succeeded.
       destination_(on_standard_error ? Destination(Destination::StandardError{})
                                      : Destination(common.output, common.strict)) {
-  writer_ = make ? make(document_, destination_) : make_writer(format_, document_, destination_);
+  // The values of the field model are named as such in every file; the closed-form models'
+  // files are as they always were.
+  if (common.model_choice() == cuplo::Model::field) {
+    document_.design.push_back(DesignEntry::of_word("model", "field"));
+  }
+  writer_ = format_ == Format::touchstone ? make(document_, destination_)
+                                          : make_writer(format_, document_, destination_);
 }
 
 bool Report::accept(bool ok, cuplo::Failure failure, const char* detail, cuplo::Limits limits,
-                    const cuplo::DesignPoint& point, Where where) {
+                    const cuplo::DesignPoint& point, Where where, const std::string& failure_line) {
   cuplo::Limits all = seen_;
   all |= limits;
   if (!(all == seen_)) {
@@ -41,11 +48,11 @@ bool Report::accept(bool ok, cuplo::Failure failure, const char* detail, cuplo::
     std::string line = cuplo::describe(failure);
     if (detail != nullptr) line += std::string(": ") + detail;
     if (!where.key.empty()) {
-      char value[16];
-      line += " (at " + std::string(where.key) + " = " +
-              std::string(value, write_float(value, where.value)) + ")";
+      char value[kMaxValueText];
+      line += " (at " + written_key(where.key, where.length, units_) + " = " +
+              std::string(value, write_value(value, where.value, where.length, units_)) + ")";
     }
-    say(line);
+    say(failure_line.empty() ? line : failure_line);
     status_ = failure == cuplo::Failure::invalid_input ? kBadInput : kModelFailure;
     return false;
   }

@@ -7,7 +7,6 @@
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "calc/command.hpp"
@@ -20,41 +19,26 @@ namespace {
 
 using Pairs = cuplo::TouchstonePairs;
 
-std::string lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
-  return text;
-}
-
-// ma, db or ri in either case, as the option line of a Touchstone file writes them.
+// ma, db or ri, as the parser has checked it (any case, given as listed); ma when not given.
 Pairs read_pairs(const std::string& text) {
-  const std::string form = lower(text);
-  if (form.empty() || form == "ma") return Pairs::ma;
-  if (form == "db") return Pairs::db;
-  if (form == "ri") return Pairs::ri;
-  throw UsageError("--data: " + in_quotes(text) + " is not ma, db or ri");
+  if (text == "db") return Pairs::db;
+  if (text == "ri") return Pairs::ri;
+  return Pairs::ma;
 }
 
-// Touchstone when asked for, or when -o names a .s4p file and --format is not given.
-bool wants_touchstone(const CommonOptions& common) {
-  if (common.format == "touchstone") return true;
-  if (!common.format.empty() || common.output.empty() || common.output == "-") return false;
-  return lower(std::filesystem::path(common.output).extension().string()) == ".s4p";
-}
-
-void append_float(std::string& out, float value) {
-  char text[16];
-  out.append(text, write_float(text, value));
+void append_float(std::string& out, float value, bool length = false,
+                  LengthUnit units = LengthUnit::in) {
+  char text[kMaxValueText];
+  out.append(text, write_value(text, value, length, units));
 }
 
 // A design entry as a comment: "h_in = 0.025", and the note of a computed one.
-void append_entry(std::string& out, const DesignEntry& e, std::string_view note) {
-  out += e.key;
+void append_entry(std::string& out, const DesignEntry& e, std::string_view note, LengthUnit units) {
+  out += written_key(e.key, e.length, units);
   out += " = ";
   switch (e.kind) {
     case DesignEntry::Kind::number:
-      append_float(out, e.sweep.start);
+      append_float(out, e.sweep.start, e.length, units);
       break;
     case DesignEntry::Kind::integer:
       out += std::to_string(e.integer);
@@ -63,11 +47,11 @@ void append_entry(std::string& out, const DesignEntry& e, std::string_view note)
       out += e.word;
       break;
     case DesignEntry::Kind::sweep:
-      append_float(out, e.sweep.start);
+      append_float(out, e.sweep.start, e.length, units);
       out += ':';
-      append_float(out, e.sweep.stop);
+      append_float(out, e.sweep.stop, e.length, units);
       out += ':';
-      append_float(out, e.sweep.step);
+      append_float(out, e.sweep.step, e.length, units);
       out += " (" + std::to_string(e.sweep.points()) + " points)";
       break;
   }
@@ -95,11 +79,14 @@ class TouchstoneWriter final : public RowWriter {
             " response: interdigitated microstrip coupler, S-parameters",
         "ports: 1 input, 2 coupled, 3 isolated, 4 through; 1 and 2 at one end, 3 and 4 at the "
         "other"};
+    const std::string length_key = written_key("l", true, document_.units);
+    const std::string centre_note =
+        " (centre frequency: " + length_key + " is a quarter wave there)";
     for (const DesignEntry& e : document_.design) {
       std::string_view note;
-      if (e.key == "l_in" && by_fo_) note = " (a quarter wave at fo_ghz)";
-      if (e.key == "fo_ghz" && !by_fo_) note = " (centre frequency: l_in is a quarter wave there)";
-      append_entry(comments.emplace_back(), e, note);
+      if (e.key == "l" && e.length && by_fo_) note = " (a quarter wave at fo_ghz)";
+      if (e.key == "fo_ghz" && !by_fo_) note = centre_note;
+      append_entry(comments.emplace_back(), e, note, document_.units);
     }
     destination_.write(cuplo::touchstone_head(comments, pairs_, reference_));
   }
@@ -129,98 +116,125 @@ class TouchstoneWriter final : public RowWriter {
   std::string record_;
 };
 
-DesignEntry number_entry(std::string key, float value) {
-  DesignEntry e;
-  e.key = std::move(key);
-  e.sweep = Sweep::single(value);
-  return e;
-}
-
-class Response final : public Command {
+class Response final : public DesignCommand {
  public:
-  std::string_view name() const override { return "response"; }
-  std::string_view summary() const override {
-    return "the coupler's four-port S-matrix over frequency (Touchstone .s4p, CSV or JSON)";
+  Response()
+      : DesignCommand(
+            "response",
+            "the coupler's four-port S-matrix over frequency (Touchstone .s4p, CSV or JSON)",
+            {.taken = {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::l,
+                       Field::f, Field::res, Field::sr, Field::dltan},
+             .sweepable = {Field::f},
+             .required = {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f}}) {
   }
 
-  void add_options(CLI::App& app) override {
-    options_.add(app,
-                 {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::l, Field::f,
-                  Field::res, Field::sr, Field::dltan},
-                 {Field::f});
-    app.add_option("--fo", fo_text_, "make the coupler a quarter wave at this frequency")
-        ->type_name("FREQUENCY");
+  std::vector<std::string> formats() const override {
+    return {"table", "csv", "json", "touchstone"};
+  }
+
+ private:
+  void add_own_options(CLI::App& app, OptionWords& words) override {
+    CLI::Option* fo =
+        app.add_option("--fo", fo_text_, "make the coupler a quarter wave at this frequency")
+            ->type_name("FREQUENCY");
+    words.exclude({fo}, {option(Field::l)}, "give --l or --fo, not both");
     app.add_option("--reference", reference_text_,
                    "reference impedance of every port; also Rs and Rl (default 50 ohms)")
         ->type_name("Z");
-    app.add_option("--data", pairs_text_, "Touchstone pairs: ma, db or ri (default ma)")
+    words
+        .add_choice(app, "--data", pairs_text_, {"ma", "db", "ri"},
+                    "Touchstone pairs: ma, db or ri (default ma)")
         ->type_name("FORM");
   }
 
-  int run(const CommonOptions& common) override {
-    const Design d = options_.gather();
-    d.require({Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f});
-    const bool touchstone = wants_touchstone(common);
-    if (!pairs_text_.empty() && !touchstone) {
-      throw UsageError("--data: " + in_quotes(pairs_text_) + " applies to Touchstone output only");
-    }
-    const Pairs pairs = read_pairs(pairs_text_);
-    const float z = reference_text_.empty() ? 50.0f
-                                            : parse_value("--reference", reference_text_,
-                                                          Dimension::impedance, Bound::positive);
-    const bool by_fo = !fo_text_.empty();
-    if (by_fo && d.given(Field::l)) {
-      throw UsageError("--fo: " + in_quotes(fo_text_) + " given with --l; give one of them");
-    }
-    if (!by_fo && !d.has(Field::l)) throw UsageError("--l: give the length, --l or --fo");
-    const float fo =
-        by_fo ? parse_value("--fo", fo_text_, Dimension::frequency, Bound::positive) : 0.0f;
+  // What the options ask for beyond the design's values.
+  struct Inputs {
+    bool touchstone = false;
+    Pairs pairs = Pairs::ma;
+    float reference = 50.0f;  // ohms
+    bool by_fo = false;       // the length made a quarter wave at fo
+    float fo = 0.0f;          // GHz, with by_fo
+  };
+
+  int compute(const Design& d, const CommonOptions& common) override {
+    const Inputs in = read(d, common);
     const Sweep& f = d.sweep(Field::f);
-    if (touchstone) increasing(f);
+    if (in.touchstone) increasing(f);
 
     const cuplo::Substrate sub = d.substrate();
     const cuplo::CrossSection xs{d.strips(), d.value(Field::w), d.value(Field::s)};
     // The static models once; each frequency only disperses them.
-    const cuplo::Analysis analysis(sub, xs);
+    const cuplo::Analysis analysis(sub, xs, common.model_choice());
     // The length made a quarter wave at fo, or the centre frequency of the length given.
-    const cuplo::Result<float> other =
-        by_fo ? analysis.quarter_wave_length(fo) : analysis.centre_frequency(d.value(Field::l));
-    const float length = by_fo ? *other : d.value(Field::l);
+    const cuplo::Result<float> other = in.by_fo ? analysis.quarter_wave_length(in.fo)
+                                                : analysis.centre_frequency(d.value(Field::l));
+    const float length = in.by_fo ? *other : d.value(Field::l);
 
-    // Every design value in the file: a loss not given is written as the 0 it is analysed as.
-    std::vector<DesignEntry> design = d.entries({Field::l});
-    for (const Field loss : {Field::res, Field::sr, Field::dltan}) {
-      if (!d.has(loss)) design.push_back(number_entry(spec(loss).key, 0.0f));
-    }
-    design.push_back(number_entry("l_in", length));
-    if (other.ok()) design.push_back(number_entry("fo_ghz", by_fo ? fo : *other));
-    design.push_back(number_entry("reference_ohm", z));
-
-    Report::MakeWriter touchstone_writer;
-    if (touchstone) {
-      touchstone_writer = [pairs, z, by_fo](const Document& doc, Destination& dest) {
-        return std::make_unique<TouchstoneWriter>(doc, dest, pairs, z, by_fo);
-      };
-    }
-    Report report(common, name(), touchstone ? std::vector<Column>{} : columns(), std::move(design),
-                  touchstone_writer);
+    const Inputs kept = in;
+    const Report::MakeWriter touchstone_writer = [kept](const Document& doc, Destination& dest) {
+      return std::make_unique<TouchstoneWriter>(doc, dest, kept.pairs, kept.reference, kept.by_fo);
+    };
+    Report report(common, name(), in.touchstone ? std::vector<Column>{} : columns(),
+                  entries(d, in, length, other), touchstone_writer);
     // The length made a quarter wave at fo is the coupler analysed: its failure ends the run
     // and its limits are warned about. The centre frequency of a given length only informs.
-    if (by_fo && !report.accept(other, {"fo_ghz", fo})) {
+    if (in.by_fo && !report.accept(other, {"fo_ghz", in.fo})) {
       return report.status();
     }
-    if (!by_fo && !other.ok()) {
-      std::string text = "warning: no centre frequency for l_in = ";
-      append_float(text, length);
+    if (!in.by_fo && !other.ok()) {
+      std::string text = "warning: no centre frequency for " +
+                         written_key("l", true, common.length_unit()) + " = ";
+      append_float(text, length, true, common.length_unit());
       say(text + ": " + cuplo::describe(other.failure()));
     }
-    const cuplo::Terminations ends{z, z};
+    return sweep(report, analysis, length, f, in);
+  }
+
+  // --data, --reference, --fo and the format, checked against each other and the design.
+  Inputs read(const Design& d, const CommonOptions& common) const {
+    Inputs in;
+    in.touchstone = choose_format(common.format, common.output, common.terminal, name(), true) ==
+                    Format::touchstone;
+    if (!pairs_text_.empty() && !in.touchstone) {
+      throw UsageError("--data: " + in_quotes(pairs_text_) + " applies to Touchstone output only");
+    }
+    in.pairs = read_pairs(pairs_text_);
+    if (!reference_text_.empty()) {
+      in.reference =
+          read_value("--reference", reference_text_, {Dimension::impedance, Bound::positive, {}});
+    }
+    in.by_fo = !fo_text_.empty();
+    if (!in.by_fo && !d.has(Field::l)) throw UsageError("--l: give the length, --l or --fo");
+    if (in.by_fo) {
+      in.fo = read_value("--fo", fo_text_,
+                         {Dimension::frequency, Bound::positive, cuplo::Plausible::frequency});
+    }
+    return in;
+  }
+
+  // Every design value in the file: a loss not given is written as the 0 it is analysed as.
+  static std::vector<DesignEntry> entries(const Design& d, const Inputs& in, float length,
+                                          const cuplo::Result<float>& other) {
+    std::vector<DesignEntry> design = d.entries({Field::l});
+    for (const Field loss : {Field::res, Field::sr, Field::dltan}) {
+      if (!d.has(loss)) design.push_back(DesignEntry::of_number(spec(loss).key, 0.0f));
+    }
+    design.push_back(DesignEntry::of_number("l", length, true));
+    if (other.ok()) design.push_back(DesignEntry::of_number("fo_ghz", in.by_fo ? in.fo : *other));
+    design.push_back(DesignEntry::of_number("reference_ohm", in.reference));
+    return design;
+  }
+
+  // The rows: the four-port at every frequency of the sweep.
+  static int sweep(Report& report, const cuplo::Analysis& analysis, float length, const Sweep& f,
+                   const Inputs& in) {
+    const cuplo::Terminations ends{in.reference, in.reference};
     for (std::int64_t k = 0; k < f.points(); ++k) {
       const float fk = f.at(k);
       const cuplo::Result<cuplo::FourPort> r = analysis.four_port(length, fk, ends);
       if (!report.accept(r, {"f_ghz", fk})) return report.status();
-      if (touchstone) {
-        const std::array<float, 9> numbers = cuplo::touchstone_numbers(*r, pairs);
+      if (in.touchstone) {
+        const std::array<float, 9> numbers = cuplo::touchstone_numbers(*r, in.pairs);
         std::array<Cell, 9> cells;
         std::copy(numbers.begin(), numbers.end(), cells.begin());
         report.row(cells);
@@ -233,7 +247,6 @@ class Response final : public Command {
     return report.finish();
   }
 
- private:
   static std::vector<Column> columns() {
     return {{"f_ghz", "F (GHz)"},
             {"s11_db", "S11 (dB)"},
@@ -267,7 +280,6 @@ class Response final : public Command {
     }
   }
 
-  DesignOptions options_;
   std::string fo_text_;
   std::string reference_text_;
   std::string pairs_text_;

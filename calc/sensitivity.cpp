@@ -11,34 +11,36 @@
 namespace cuplo::calc {
 namespace {
 
+// One of the choices of --mode, as the parser has checked it.
 cuplo::Mode read_mode(const std::string& text) {
-  if (text == "even") return cuplo::Mode::even;
   if (text == "odd") return cuplo::Mode::odd;
   if (text == "both") return cuplo::Mode::both;
-  throw UsageError("--mode: " + in_quotes(text) + " is not even, odd or both");
+  return cuplo::Mode::even;
 }
 
-class Sensitivity final : public Command {
+class Sensitivity final : public DesignCommand {
  public:
-  std::string_view name() const override { return "sensitivity"; }
-  std::string_view summary() const override {
-    return "sensitivities of the dispersive Zoe and Zoo to Er, H, S, W and T";
+  Sensitivity()
+      : DesignCommand(
+            "sensitivity", "sensitivities of the dispersive Zoe and Zoo to Er, H, S, W and T",
+            {.taken = {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f},
+             .sweepable = {Field::f, Field::w, Field::s},
+             .required = {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f}}) {
   }
 
-  void add_options(CLI::App& app) override {
-    options_.add(app, {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f},
-                 {Field::f, Field::w, Field::s});
-    app.add_option("--mode", mode_, "even, odd or both (default even)")->type_name("MODE");
+ private:
+  void add_own_options(CLI::App& app, OptionWords& words) override {
+    words
+        .add_choice(app, "--mode", mode_, {"even", "odd", "both"},
+                    "even, odd or both (default even)")
+        ->type_name("MODE");
     // The sensitivities are always those of the dispersive impedances: the flag is accepted
     // for symmetry with synthesize and changes nothing.
     app.add_flag("--dispersive", dispersive_, "accepted; sensitivities are always dispersive");
   }
 
-  int run(const CommonOptions& common) override {
+  int compute(const Design& d, const CommonOptions& common) override {
     const cuplo::Mode mode = read_mode(mode_);
-    const Design d = options_.gather();
-    d.require({Field::n, Field::er, Field::h, Field::t, Field::w, Field::s, Field::f});
-    d.at_most_one_sweep({Field::f, Field::w, Field::s});
     const cuplo::Substrate sub = d.substrate();
     const std::int32_t n = d.strips();
     const Sweep& w = d.sweep(Field::w);
@@ -50,8 +52,8 @@ class Sensitivity final : public Command {
     const bool odd = mode != cuplo::Mode::even;
     std::vector<Column> columns;
     if (swept == Field::f) columns.push_back({"f_ghz", "F (GHz)"});
-    if (swept == Field::w) columns.push_back({"w_in", "W (in)"});
-    if (swept == Field::s) columns.push_back({"s_in", "S (in)"});
+    if (swept == Field::w) columns.push_back(Column::of_length("w", "W"));
+    if (swept == Field::s) columns.push_back(Column::of_length("s", "S"));
     columns.push_back({"zoe_ohm", "Zoe (ohm)"});
     columns.push_back({"zoo_ohm", "Zoo (ohm)"});
     if (even) {
@@ -78,8 +80,9 @@ class Sensitivity final : public Command {
       const cuplo::CrossSection xs{n, w.at(k), s.at(k)};
       const float fk = f.at(k);
       const float at = swept == Field::f ? fk : swept == Field::w ? xs.w : xs.s;
-      const cuplo::Result<cuplo::Sensitivity> r = cuplo::sensitivity(sub, xs, fk, mode);
-      if (!report.accept(r, {spec(swept).key, at})) {
+      const cuplo::Result<cuplo::Sensitivity> r =
+          cuplo::sensitivity(sub, xs, fk, mode, common.model_choice());
+      if (!report.accept(r, spec(swept).at(at))) {
         return report.status();
       }
       std::size_t c = 0;
@@ -97,7 +100,6 @@ class Sensitivity final : public Command {
   }
 
  private:
-  DesignOptions options_;
   std::string mode_ = "even";
   bool dispersive_ = false;
 };

@@ -1,91 +1,70 @@
 // synthesize: the strip width and spacing for a wanted impedance and coupling (or even- and
 // odd-mode impedances), from static or dispersive impedances, with the check (the result
 // analysed again) and the quarter-wave length at --f.
+#include <CLI/CLI.hpp>
 #include <cmath>
+#include <optional>
 
 #include "calc/command.hpp"
 #include "calc/design.hpp"
+#include "calc/reach.hpp"
 #include "calc/report.hpp"
-
-#include <CLI/CLI.hpp>
 
 namespace cuplo::calc {
 namespace {
 
-class Synthesize final : public Command {
+std::string text(float v) {
+  char out[kMaxValueText];
+  return {out, write_float(out, v)};
+}
+
+class Synthesize final : public DesignCommand {
  public:
-  std::string_view name() const override { return "synthesize"; }
-  std::string_view summary() const override {
-    return "strip width and spacing for Zo and coupling, or for Zoe and Zoo";
-  }
+  Synthesize()
+      : DesignCommand("synthesize",
+                      "strip width and spacing for Zo and coupling, or for Zoe and Zoo",
+                      {.taken = {Field::n, Field::er, Field::h, Field::t, Field::f, Field::zo,
+                                 Field::coupling, Field::zoe, Field::zoo},
+                       .sweepable = {},
+                       .required = {Field::n, Field::er, Field::h, Field::t}}) {}
 
-  void add_options(CLI::App& app) override {
-    options_.add(app, {Field::n, Field::er, Field::h, Field::t, Field::f, Field::zo,
-                       Field::coupling, Field::zoe, Field::zoo});
+ private:
+  void add_own_options(CLI::App& app, OptionWords& words) override {
     app.add_flag("--dispersive", dispersive_, "from the dispersive impedances at --f");
+    words.exclude({option(Field::zoe), option(Field::zoo)},
+                  {option(Field::zo), option(Field::coupling)},
+                  "give --zo and --coupling, or --zoe and --zoo, not both");
   }
 
-  int run(const CommonOptions& common) override {
-    const Design d = options_.gather();
-    d.require({Field::n, Field::er, Field::h, Field::t});
+  int compute(const Design& d, const CommonOptions& common) override {
     // The target is chosen by the options typed; from the defaults file alone, Zo and the
     // coupling (the console's first suboption).
     const bool pair = d.given(Field::zoe) || d.given(Field::zoo);
-    if (pair && (d.given(Field::zo) || d.given(Field::coupling))) {
-      const char* one = d.given(Field::zo) ? "--zo" : "--coupling";
-      throw UsageError(std::string(one) +
-                       ": give --zo and --coupling, or --zoe and --zoo, not both");
-    }
-    cuplo::Target target;
-    d.require(pair ? std::initializer_list<Field>{Field::zoe, Field::zoo}
-                   : std::initializer_list<Field>{Field::zo, Field::coupling});
+    const cuplo::Target target = target_of(d, pair);
     if (dispersive_) d.require({Field::f});
-    if (pair) {
-      const float zoe = d.value(Field::zoe);
-      const float zoo = d.value(Field::zoo);
-      if (!(zoo < zoe)) {
-        throw UsageError("--zoo: " + text(zoo) + " is not below the even-mode " + text(zoe));
-      }
-      target = cuplo::Target::zoe_and_zoo(zoe, zoo);
-    } else {
-      target = cuplo::Target::zo_and_coupling(d.value(Field::zo), d.value(Field::coupling));
-    }
     const cuplo::Substrate sub = d.substrate();
     const std::int32_t n = d.strips();
     // --f: where a dispersive synthesis is made, and where the quarter-wave length is taken.
     const bool have_f = dispersive_ || d.has(Field::f);
     const float f = have_f ? d.value(Field::f) : 0.0f;
 
-    std::vector<DesignEntry> design =
-        pair ? d.entries({Field::zo, Field::coupling}) : d.entries({Field::zoe, Field::zoo});
-    design.push_back(DesignEntry::of_word("impedances", dispersive_ ? "dispersive" : "static"));
-
-    Report report(common, name(),
-                  {{"w_in", "W (in)"},
-                   {"s_in", "S (in)"},
-                   {"zo_ohm", "Zo (ohm)"},
-                   {"zoe_ohm", "Zoe (ohm)"},
-                   {"zoo_ohm", "Zoo (ohm)"},
-                   {"coupling_db", "Co (dB)"},
-                   {"check_zo_ohm", "check Zo"},
-                   {"check_zoe_ohm", "check Zoe"},
-                   {"check_zoo_ohm", "check Zoo"},
-                   {"check_coupling_db", "check Co"},
-                   {"l_in", "L/4 (in)"},
-                   {"eeff_even", "Eeff even"},
-                   {"eeff_odd", "Eeff odd"},
-                   {"check_eeff_even", "check Ee"},
-                   {"check_eeff_odd", "check Eo"}},
-                  std::move(design));
-
-    const cuplo::Result<cuplo::Synthesis> r =
-        dispersive_ ? cuplo::synthesize(sub, n, target, f) : cuplo::synthesize(sub, n, target);
-    if (!report.accept(r)) return report.status();
+    Report report(common, name(), columns(), entries(d, pair));
+    const std::optional<float> at = dispersive_ ? std::optional<float>(f) : std::nullopt;
+    const cuplo::Model model = common.model_choice();
+    const cuplo::Result<cuplo::Synthesis> r = at ? cuplo::synthesize(sub, n, target, *at, model)
+                                                 : cuplo::synthesize(sub, n, target, model);
+    // A closed-form search that found no strips says what this substrate can reach (a search
+    // of the field model's range would take many field solutions).
+    const std::string failure =
+        !r.ok() && r.failure() == cuplo::Failure::search_bound && model == cuplo::Model::closed_form
+            ? unreachable(sub, n, target, at)
+            : std::string();
+    if (!report.accept(r, {}, failure)) return report.status();
     const cuplo::Synthesis& y = *r;
 
     Cell quarter = Cell::none();
     if (f > 0.0f) {
-      const cuplo::Result<float> l = cuplo::Analysis(sub, y.section).quarter_wave_length(f);
+      const cuplo::Result<float> l = cuplo::Analysis(sub, y.section, model).quarter_wave_length(f);
       if (!report.accept(l)) return report.status();
       quarter = *l;
     }
@@ -95,13 +74,38 @@ class Synthesize final : public Command {
     return report.finish();
   }
 
- private:
-  static std::string text(float v) {
-    char out[16];
-    return {out, write_float(out, v)};
+  // Zoe and Zoo (pair), or Zo and the coupling.
+  static cuplo::Target target_of(const Design& d, bool pair) {
+    d.require(pair ? std::initializer_list<Field>{Field::zoe, Field::zoo}
+                   : std::initializer_list<Field>{Field::zo, Field::coupling});
+    if (!pair) return cuplo::Target::zo_and_coupling(d.value(Field::zo), d.value(Field::coupling));
+    const float zoe = d.value(Field::zoe);
+    const float zoo = d.value(Field::zoo);
+    if (!(zoo < zoe)) {
+      throw UsageError("--zoo: " + text(zoo) + " is not below the even-mode " + text(zoe));
+    }
+    return cuplo::Target::zoe_and_zoo(zoe, zoo);
   }
 
-  DesignOptions options_;
+  // The inputs of the target chosen, and how the impedances are taken.
+  std::vector<DesignEntry> entries(const Design& d, bool pair) const {
+    std::vector<DesignEntry> design =
+        pair ? d.entries({Field::zo, Field::coupling}) : d.entries({Field::zoe, Field::zoo});
+    design.push_back(DesignEntry::of_word("impedances", dispersive_ ? "dispersive" : "static"));
+    return design;
+  }
+
+  static std::vector<Column> columns() {
+    return {Column::of_length("w", "W"),    Column::of_length("s", "S"),
+            {"zo_ohm", "Zo (ohm)"},         {"zoe_ohm", "Zoe (ohm)"},
+            {"zoo_ohm", "Zoo (ohm)"},       {"coupling_db", "Co (dB)"},
+            {"check_zo_ohm", "check Zo"},   {"check_zoe_ohm", "check Zoe"},
+            {"check_zoo_ohm", "check Zoo"}, {"check_coupling_db", "check Co"},
+            Column::of_length("l", "L/4"),  {"eeff_even", "Eeff even"},
+            {"eeff_odd", "Eeff odd"},       {"check_eeff_even", "check Ee"},
+            {"check_eeff_odd", "check Eo"}};
+  }
+
   bool dispersive_ = false;
 };
 

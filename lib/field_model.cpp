@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 
+#include "cuplo/field.hpp"
 #include "lib/analysis.hpp"
 
 namespace cuplo::detail {
@@ -212,3 +213,24 @@ Result<Sensitivity> field_sensitivity(const AnalysisState& a, float f) {
 }
 
 }  // namespace cuplo::detail
+
+namespace cuplo {
+
+Result<FieldMatrices> field_matrices(const Substrate& substrate, const CrossSection& section) {
+  const detail::AnalysisState a = detail::state_of(substrate, section, Model::field);
+  const DesignPoint p = detail::point_of(substrate, section, 0.0f);
+  const Limits limits = detail::limits_of(p, Model::field);
+  if (a.refused != Failure::none) {
+    return Result<FieldMatrices>::failed(a.refused, a.why.c_str(), limits, p);
+  }
+  FieldMatrices m;
+  m.n = a.solution.n;
+  m.c = a.solution.c;
+  m.c0 = a.solution.c0;
+  m.l = a.solution.l;
+  m.mesh_error = a.solution.mesh_error;
+  m.elements = a.solution.elements;
+  return {std::move(m), limits, p};
+}
+
+}  // namespace cuplo

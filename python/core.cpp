@@ -19,9 +19,9 @@
 #include <string_view>
 #include <vector>
 
-#include "calc/quantity.hpp"
 #include "cuplo/coupler.hpp"
 #include "cuplo/layout.hpp"
+#include "cuplo/units.hpp"
 
 namespace py = pybind11;
 
@@ -169,8 +169,8 @@ py::tuple sensitivity(const SubstrateValues& sub, std::int32_t n, const Floats& 
       [](const cuplo::Sensitivity& x) {
         const cuplo::Sensitivities& e = x.zoe_to;
         const cuplo::Sensitivities& o = x.zoo_to;
-        return std::array<float, 12>{x.zoe, x.zoo, e.er, e.h, e.s, e.w, e.t,
-                                     o.er,  o.h,   o.s,  o.w, o.t};
+        return std::array<float, 12>{x.zoe, x.zoo, e.er, e.h, e.s, e.w,
+                                     e.t,   o.er,  o.h,  o.s, o.w, o.t};
       });
 }
 
@@ -287,8 +287,8 @@ const char* problem_name(cuplo::layout::Problem::What what) {
 }
 
 py::tuple refused(const cuplo::layout::Problem& problem) {
-  return py::make_tuple(py::none(), py::none(), py::make_tuple(problem_name(problem.what),
-                                                               problem.message),
+  return py::make_tuple(py::none(), py::none(),
+                        py::make_tuple(problem_name(problem.what), problem.message),
                         Outcome().to_python());
 }
 
@@ -368,14 +368,14 @@ void bind_drawing(py::module_& m) {
                                for (const cuplo::layout::Piece& p : d.copper) list.push_back(p.box);
                                return boxes(list);
                              })
-      .def_property_readonly("conductors",
-                             [](const Drawing& d) {
-                               py::array_t<std::uint8_t> out(
-                                   static_cast<py::ssize_t>(d.copper.size()));
-                               std::uint8_t* o = out.mutable_data();
-                               for (const cuplo::layout::Piece& p : d.copper) *o++ = p.conductor;
-                               return out;
-                             })
+      .def_property_readonly(
+          "conductors",
+          [](const Drawing& d) {
+            py::array_t<std::uint8_t> out(static_cast<py::ssize_t>(d.copper.size()));
+            std::uint8_t* o = out.mutable_data();
+            for (const cuplo::layout::Piece& p : d.copper) *o++ = p.conductor;
+            return out;
+          })
       .def_property_readonly("pads",
                              [](const Drawing& d) {
                                std::vector<cuplo::layout::Box> pads;
@@ -411,27 +411,25 @@ bool has_unit(std::string_view text) {
 // Every text with units that the package reads comes through here: a number and its unit,
 // in the library's unit, with cuplo-calc's words for what is wrong ("h: unknown unit ...").
 float parse_quantity(const std::string& argument, const std::string& text,
-                     cuplo::calc::Dimension dimension, cuplo::calc::Bound bound) {
-  using cuplo::calc::Dimension;
+                     cuplo::Dimension dimension, cuplo::Bound bound) {
+  using cuplo::Dimension;
   if ((dimension == Dimension::length || dimension == Dimension::frequency) && !has_unit(text)) {
     const bool length = dimension == Dimension::length;
-    throw py::value_error(argument + ": " + cuplo::calc::in_quotes(text) + " has no unit: give " +
+    throw py::value_error(argument + ": " + cuplo::quoted(text) + " has no unit: give " +
                           (length ? "metres as a number, or a text with in, mil, mm or um"
                                   : "hertz as a number, or a text with GHz, MHz, kHz or Hz"));
   }
-  try {
-    return cuplo::calc::parse_value(argument, text, dimension, bound);
-  } catch (const cuplo::calc::UsageError& e) {
-    throw py::value_error(e.what());
-  }
+  const cuplo::Parsed<float> value = cuplo::parse_value(argument, text, {dimension, bound, {}});
+  if (!value) throw py::value_error(value.message());
+  return value.value();
 }
 
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
   m.doc() = "The coupler library, in its own units (inches, GHz, ohms, dB); see cuplo.";
-  using cuplo::calc::Bound;
-  using cuplo::calc::Dimension;
+  using cuplo::Bound;
+  using cuplo::Dimension;
   py::enum_<Dimension>(m, "Dimension")
       .value("length", Dimension::length)
       .value("frequency", Dimension::frequency)
@@ -445,7 +443,7 @@ PYBIND11_MODULE(_core, m) {
       .value("nonzero", Bound::nonzero)
       .value("strips", Bound::strips);
   m.def("parse_quantity", &parse_quantity);
-  m.def("bound_text", &cuplo::calc::bound_text);
+  m.def("bound_text", [](cuplo::Bound bound) { return cuplo::describe(bound); });
   m.def("version", &cuplo::version);
   m.def("impedance", &impedance);
   m.def("dispersion", &dispersion);

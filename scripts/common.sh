@@ -23,16 +23,16 @@ ensure_packages() {
 
 # What building Cuplo needs (Eigen for the field solver): with pybind11 and the headers of
 # Debian's python3, the Python module is built too.
-build_packages=(cmake g++ make libcli11-dev nlohmann-json3-dev libeigen3-dev pybind11-dev
-                python3-dev)
+build_packages=(cmake g++ make libcli11-dev libeigen3-dev pybind11-dev python3-dev)
 # What building the browser page needs: Emscripten (its Node.js and Python come with it).
 web_packages=(emscripten python3)
-# What the tests and benchmarks need on top: GoogleTest, Google Benchmark, groff for the man
-# pages, pytest for the Python module, the outside readers and field solvers that check
-# Cuplo's files and numbers, and a headless browser for the page.
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev groff python3-pytest python3-scikit-rf
-               python3-numpy python3-matplotlib atlc klayout kicad "${web_packages[@]}" chromium
-               chromium-driver python3-selenium)
+# What the tests and benchmarks need on top: GoogleTest, Google Benchmark, groff and mandoc for
+# the man pages, pytest for the Python module, lintian for the Debian package (and what
+# building one needs), the outside readers and field solvers that check Cuplo's files and
+# numbers, and a headless browser for the page.
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev groff mandoc python3-pytest lintian
+               dpkg-dev file python3-scikit-rf python3-numpy python3-matplotlib atlc klayout kicad
+               "${web_packages[@]}" chromium chromium-driver python3-selenium)
 # What building the Debian package needs on top (dpkg-shlibdeps, and file to find the binaries).
 package_packages=(dpkg-dev file "${web_packages[@]}")
 

@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <type_traits>
 #include <utility>
 #include <version>
 
@@ -56,8 +58,19 @@ std::string scientific_text(const Decimal& d) {
   return out;
 }
 
-bool reads_back(const Decimal& d, float value) {
-  return std::strtof(scientific_text(d).c_str(), nullptr) == value;
+// strtof or strtod: the nearest value of the type to a decimal text.
+template <class T>
+T read_text(const char* text) {
+  if constexpr (std::is_same_v<T, float>) {
+    return std::strtof(text, nullptr);
+  } else {
+    return std::strtod(text, nullptr);
+  }
+}
+
+template <class T>
+bool reads_back(const Decimal& d, T value) {
+  return read_text<T>(scientific_text(d).c_str()) == value;
 }
 
 // The neighbour of d one unit in its last digit away, up or down, with as many digits.
@@ -92,11 +105,14 @@ Decimal without_trailing_zeros(Decimal d) {
   return d;
 }
 
-// The shortest decimal that reads back to a positive finite float; among those of that
-// length, the nearest. For each length the nearest decimal comes from printf; where the
-// float's rounding interval is narrower on that side (at a power of two), the nearest
+// The shortest decimal that reads back to a positive finite float (double); among those of
+// that length, the nearest. For each length the nearest decimal comes from printf; where the
+// value's rounding interval is narrower on that side (at a power of two), the nearest
 // decimal on the other side may read back while it does not.
-Decimal shortest(float value) {
+template <class T>
+Decimal shortest(T value) {
+  // Nine significant digits tell any two floats apart, seventeen any two doubles.
+  constexpr int kLastPrecision = std::is_same_v<T, float> ? 8 : 16;
   for (int precision = 0;; ++precision) {
     const std::string text = printed("%.*e", precision, static_cast<double>(value));
     const std::size_t e = text.find('e');
@@ -105,8 +121,9 @@ Decimal shortest(float value) {
       if (text[i] != '.') nearest.digits += text[i];
     }
     nearest.exponent = std::atoi(text.c_str() + e + 1);
-    // Nine significant digits tell any two floats apart.
-    if (precision == 8 || reads_back(nearest, value)) return without_trailing_zeros(nearest);
+    if (precision == kLastPrecision || reads_back(nearest, value)) {
+      return without_trailing_zeros(nearest);
+    }
     const bool above = std::strtod(text.c_str(), nullptr) > static_cast<double>(value);
     const Decimal other = neighbour(nearest, !above);
     if (reads_back(other, value)) return without_trailing_zeros(other);
@@ -115,7 +132,8 @@ Decimal shortest(float value) {
 
 // The shortest decimal in fixed notation. A value whose shortest digits make an integer is
 // written with its exact integer digits, as the standard libraries do.
-std::string fixed_text(const Decimal& d, float value) {
+template <class T>
+std::string fixed_text(const Decimal& d, T value) {
   const int n = static_cast<int>(d.digits.size());
   if (d.exponent >= n - 1) return printed("%.*f", 0, static_cast<double>(value));
   if (d.exponent >= 0) {
@@ -125,11 +143,12 @@ std::string fixed_text(const Decimal& d, float value) {
   return "0." + std::string(static_cast<std::size_t>(-d.exponent - 1), '0') + d.digits;
 }
 
-std::string shortest_text(float value, bool fixed, bool scientific) {
+template <class T>
+std::string shortest_text(T value, bool fixed, bool scientific) {
   if (const char* w = word(static_cast<double>(value))) return w;
   const std::string sign = std::signbit(value) ? "-" : "";
-  const float magnitude = std::fabs(value);
-  if (magnitude == 0.0f) return sign + (fixed || !scientific ? "0" : "0e+00");
+  const T magnitude = std::fabs(value);
+  if (magnitude == T{0}) return sign + (fixed || !scientific ? "0" : "0e+00");
   const Decimal d = shortest(magnitude);
   if (!fixed) return sign + scientific_text(d);
   std::string f = fixed_text(d, magnitude);
@@ -170,34 +189,38 @@ std::to_chars_result to_chars(char* first, char* last, float value, std::chars_f
 std::to_chars_result to_chars(char* first, char* last, double value, std::chars_format format,
                               int precision) {
   if (const char* w = word(value)) return put(first, last, w);
-  if (format == std::chars_format::fixed) return put(first, last, printed("%.*f", precision, value));
+  if (format == std::chars_format::fixed)
+    return put(first, last, printed("%.*f", precision, value));
   if (format == std::chars_format::scientific) {
     return put(first, last, printed("%.*e", precision, value));
   }
   return {last, std::errc::invalid_argument};
 }
 
-std::from_chars_result from_chars(const char* first, const char* last, float& value) {
+namespace {
+
+template <class T>
+std::from_chars_result read_number(const char* first, const char* last, T& value) {
   const char* p = first;
   const bool negative = p != last && *p == '-';
   if (negative) ++p;
   if (const std::size_t n = starts_with(p, last, "inf")) {
     p += n;
     p += starts_with(p, last, "inity");
-    value = negative ? -INFINITY : INFINITY;
+    value = negative ? -std::numeric_limits<T>::infinity() : std::numeric_limits<T>::infinity();
     return {p, std::errc()};
   }
   if (const std::size_t n = starts_with(p, last, "nan")) {
     p += n;
     if (p != last && *p == '(') {
       const char* q = p + 1;
-      while (q != last && (is_digit(*q) || *q == '_' || (*q >= 'a' && *q <= 'z') ||
-                           (*q >= 'A' && *q <= 'Z'))) {
+      while (q != last &&
+             (is_digit(*q) || *q == '_' || (*q >= 'a' && *q <= 'z') || (*q >= 'A' && *q <= 'Z'))) {
         ++q;
       }
       if (q != last && *q == ')') p = q + 1;
     }
-    value = negative ? -NAN : NAN;
+    value = negative ? -std::numeric_limits<T>::quiet_NaN() : std::numeric_limits<T>::quiet_NaN();
     return {p, std::errc()};
   }
   std::size_t digits = 0;
@@ -220,15 +243,36 @@ std::from_chars_result from_chars(const char* first, const char* last, float& va
     }
   }
   const std::string text(first, p);
-  const float read = std::strtof(text.c_str(), nullptr);
-  if (std::isinf(read) || (read == 0.0f && nonzero)) return {p, std::errc::result_out_of_range};
+  const T read = read_text<T>(text.c_str());
+  if (std::isinf(read) || (read == T{0} && nonzero)) return {p, std::errc::result_out_of_range};
   value = read;
   return {p, std::errc()};
+}
+
+}  // namespace
+
+std::to_chars_result to_chars(char* first, char* last, double value) {
+  return put(first, last, shortest_text(value, true, true));
+}
+
+std::from_chars_result from_chars(const char* first, const char* last, float& value) {
+  return read_number(first, last, value);
+}
+
+std::from_chars_result from_chars(const char* first, const char* last, double& value) {
+  return read_number(first, last, value);
 }
 
 }  // namespace portable
 
 #if defined(__cpp_lib_to_chars)
+
+std::to_chars_result to_chars(char* first, char* last, double value) {
+  return std::to_chars(first, last, value);
+}
+std::from_chars_result from_chars(const char* first, const char* last, double& value) {
+  return std::from_chars(first, last, value);
+}
 
 std::to_chars_result to_chars(char* first, char* last, float value) {
   return std::to_chars(first, last, value);
@@ -249,6 +293,13 @@ std::from_chars_result from_chars(const char* first, const char* last, float& va
 }
 
 #else
+
+std::to_chars_result to_chars(char* first, char* last, double value) {
+  return portable::to_chars(first, last, value);
+}
+std::from_chars_result from_chars(const char* first, const char* last, double& value) {
+  return portable::from_chars(first, last, value);
+}
 
 std::to_chars_result to_chars(char* first, char* last, float value) {
   return portable::to_chars(first, last, value);

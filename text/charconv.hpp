@@ -19,10 +19,13 @@ std::to_chars_result to_chars(char* first, char* last, float value, std::chars_f
                               int precision);
 std::to_chars_result to_chars(char* first, char* last, double value, std::chars_format format,
                               int precision);
+// std::to_chars(first, last, value) of a double: the shortest text that reads back to it.
+std::to_chars_result to_chars(char* first, char* last, double value);
 // std::from_chars(first, last, value) in the general format: an optional '-', then decimal
 // digits with an optional point and exponent, or inf, infinity or nan. A value beyond the
 // float range (or a nonzero one that rounds to zero) is result_out_of_range, value untouched.
 std::from_chars_result from_chars(const char* first, const char* last, float& value);
+std::from_chars_result from_chars(const char* first, const char* last, double& value);
 
 // The portable forms, built everywhere so that they can be checked against the standard's.
 namespace portable {
@@ -31,6 +34,8 @@ std::to_chars_result to_chars(char* first, char* last, float value, std::chars_f
 std::to_chars_result to_chars(char* first, char* last, double value, std::chars_format format,
                               int precision);
 std::from_chars_result from_chars(const char* first, const char* last, float& value);
+std::to_chars_result to_chars(char* first, char* last, double value);
+std::from_chars_result from_chars(const char* first, const char* last, double& value);
 }  // namespace portable
 
 }  // namespace cuplo::text

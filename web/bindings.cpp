@@ -27,72 +27,51 @@
 #include "cuplo/result.hpp"
 #include "cuplo/sweep.hpp"
 #include "cuplo/touchstone.hpp"
+#include "cuplo/units.hpp"
 
 namespace {
 
 using emscripten::val;
 
 // ---- Values as typed ---------------------------------------------------------------------------
-// One reader for every field, with cuplo-calc's rules and words: a number with an optional
-// unit, converted once in double and rounded once to float. A bare number is in the unit shown
-// beside its field.
+// One reader for every field: the library's (cuplo/units.hpp), with cuplo-calc's rules and
+// words. A bare number is in the unit shown beside its field.
 
-enum class Dimension : std::uint8_t { length, frequency, impedance, decibel, plain };
-enum class Bound : std::uint8_t { positive, non_negative, at_least_one, nonzero, strips, any };
+using cuplo::Bound;
+using cuplo::Dimension;
+using cuplo::quoted;
 
-struct Unit {
-  Dimension dimension;
-  std::string_view name;
-  double per_unit;  // how many make one library unit
-};
-
-constexpr std::array<Unit, 11> kUnits{{
-    {Dimension::length, "in", 1.0},
-    {Dimension::length, "mil", 1000.0},
-    {Dimension::length, "mm", 25.4},
-    {Dimension::length, "um", 25400.0},
-    {Dimension::frequency, "GHz", 1.0},
-    {Dimension::frequency, "MHz", 1.0e3},
-    {Dimension::frequency, "kHz", 1.0e6},
-    {Dimension::frequency, "Hz", 1.0e9},
-    {Dimension::impedance, "ohm", 1.0},
-    {Dimension::impedance, "ohms", 1.0},
-    {Dimension::decibel, "dB", 1.0},
-}};
-
-// Each field of the page: the cuplo-calc option that takes its value, what it measures and
-// its range.
+// Each field of the page: the cuplo-calc option that takes its value, and what it is.
 struct FieldRule {
   std::string_view field;
   std::string_view option;
-  Dimension dimension;
-  Bound bound;
+  cuplo::ValueKind kind;
 };
 
-constexpr std::array<FieldRule, 21> kFieldRules{{
-    {"n", "--n", Dimension::plain, Bound::strips},
-    {"er", "--er", Dimension::plain, Bound::at_least_one},
-    {"h", "--h", Dimension::length, Bound::positive},
-    {"t", "--t", Dimension::length, Bound::non_negative},
-    {"w", "--w", Dimension::length, Bound::positive},
-    {"s", "--s", Dimension::length, Bound::positive},
-    {"l", "--l", Dimension::length, Bound::positive},
-    {"f", "--f", Dimension::frequency, Bound::non_negative},
-    {"res", "--res", Dimension::plain, Bound::non_negative},
-    {"sr", "--sr", Dimension::plain, Bound::non_negative},
-    {"dltan", "--dltan", Dimension::plain, Bound::non_negative},
-    {"zo", "--zo", Dimension::impedance, Bound::positive},
-    {"coupling", "--coupling", Dimension::decibel, Bound::nonzero},
-    {"reference", "--reference", Dimension::impedance, Bound::positive},
-    {"fmin", "--f", Dimension::frequency, Bound::non_negative},
-    {"fmax", "--f", Dimension::frequency, Bound::non_negative},
-    {"fstep", "--f", Dimension::frequency, Bound::any},
-    {"wmin", "--w", Dimension::length, Bound::positive},
-    {"wmax", "--w", Dimension::length, Bound::positive},
-    {"smin", "--s", Dimension::length, Bound::positive},
-    {"smax", "--s", Dimension::length, Bound::positive},
+const std::array<FieldRule, 21> kFieldRules{{
+    {"n", "--n", {Dimension::plain, Bound::strips, {}}},
+    {"er", "--er", {Dimension::plain, Bound::at_least_one, {}}},
+    {"h", "--h", {Dimension::length, Bound::positive, {}}},
+    {"t", "--t", {Dimension::length, Bound::non_negative, {}}},
+    {"w", "--w", {Dimension::length, Bound::positive, {}}},
+    {"s", "--s", {Dimension::length, Bound::positive, {}}},
+    {"l", "--l", {Dimension::length, Bound::positive, {}}},
+    {"f", "--f", {Dimension::frequency, Bound::non_negative, {}}},
+    {"res", "--res", {Dimension::plain, Bound::non_negative, {}}},
+    {"sr", "--sr", {Dimension::plain, Bound::non_negative, {}}},
+    {"dltan", "--dltan", {Dimension::plain, Bound::non_negative, {}}},
+    {"zo", "--zo", {Dimension::impedance, Bound::positive, {}}},
+    {"coupling", "--coupling", {Dimension::decibel, Bound::nonzero, {}}},
+    {"reference", "--reference", {Dimension::impedance, Bound::positive, {}}},
+    {"fmin", "--f", {Dimension::frequency, Bound::non_negative, {}}},
+    {"fmax", "--f", {Dimension::frequency, Bound::non_negative, {}}},
+    // The step is a difference of two frequencies: any sign, checked with the sweep.
+    {"fstep", "--f", {Dimension::frequency, Bound::nonzero, {}}},
+    {"wmin", "--w", {Dimension::length, Bound::positive, {}}},
+    {"wmax", "--w", {Dimension::length, Bound::positive, {}}},
+    {"smin", "--s", {Dimension::length, Bound::positive, {}}},
+    {"smax", "--s", {Dimension::length, Bound::positive, {}}},
 }};
-
 
 const FieldRule* rule_of(std::string_view field) {
   for (const FieldRule& r : kFieldRules) {
@@ -101,186 +80,24 @@ const FieldRule* rule_of(std::string_view field) {
   return nullptr;
 }
 
-// The text quoted in a message: control characters shown as '?', long texts shortened.
-std::string shown(std::string_view text) {
-  constexpr std::size_t kShown = 60;
-  std::string out;
-  for (std::size_t i = 0; i < text.size() && i < kShown; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    out += c < 0x20 || c == 0x7f ? '?' : text[i];
-  }
-  if (text.size() > kShown) out += "...";
-  return out;
-}
-
-std::string quoted(std::string_view text) {
-  return '"' + shown(text) + '"';
-}
-
-std::string_view trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool same_letters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-bool within(Bound bound, float v) {
-  if (bound == Bound::any) return true;
-  if (!std::isfinite(v)) return false;
-  switch (bound) {
-    case Bound::positive:
-      return v > 0.0f;
-    case Bound::non_negative:
-      return v >= 0.0f;
-    case Bound::at_least_one:
-      return v >= 1.0f;
-    case Bound::nonzero:
-      return v != 0.0f;
-    case Bound::strips:
-      return v == 4.0f || v == 6.0f;
-    case Bound::any:
-      break;
-  }
-  return true;
-}
-
-const char* bound_text(Bound bound) {
-  switch (bound) {
-    case Bound::positive:
-      return "is not positive";
-    case Bound::non_negative:
-      return "is negative";
-    case Bound::at_least_one:
-      return "is below 1";
-    case Bound::nonzero:
-      return "is zero";
-    case Bound::strips:
-      return "is not 4 or 6";
-    case Bound::any:
-      break;
-  }
-  return "is out of range";
-}
-
-// The length of the number at the start of text in the general form of std::from_chars (an
-// optional '-', digits with an optional point and exponent, or inf, infinity or nan), or 0.
-std::size_t number_length(std::string_view text) {
-  std::size_t i = text.size() > 0 && text[0] == '-' ? 1 : 0;
-  const auto word = [&](std::string_view w) {
-    return text.size() - i >= w.size() && same_letters(text.substr(i, w.size()), w);
-  };
-  if (word("infinity")) return i + 8;
-  if (word("inf")) return i + 3;
-  if (word("nan")) {
-    i += 3;
-    if (i < text.size() && text[i] == '(') {
-      std::size_t j = i + 1;
-      while (j < text.size() && (std::isalnum(static_cast<unsigned char>(text[j])) != 0 ||
-                                 text[j] == '_')) {
-        ++j;
-      }
-      if (j < text.size() && text[j] == ')') i = j + 1;
-    }
-    return i;
-  }
-  const auto digit = [&](std::size_t k) { return k < text.size() && text[k] >= '0' && text[k] <= '9'; };
-  std::size_t digits = 0;
-  for (; digit(i); ++i) ++digits;
-  if (i < text.size() && text[i] == '.') {
-    for (++i; digit(i); ++i) ++digits;
-  }
-  if (digits == 0) return 0;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    std::size_t j = i + 1;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-    if (digit(j)) {
-      while (digit(j)) ++j;
-      i = j;
-    }
-  }
-  return i;
-}
-
-struct Reading {
-  bool ok = false;
-  float value = 0.0f;
-  std::string message;  // as cuplo-calc words it: "--w: ..."
-  std::string unit;     // the unit typed with the number, as the page lists it, or ""
-};
-
-// A value of a field. A number typed without a unit is in bare_unit (one of the dimension's
-// units), or in the library's unit when bare_unit is empty.
-Reading read_value(const FieldRule& rule, std::string_view whole, std::string_view bare_unit) {
-  Reading out;
-  const auto refuse = [&](const std::string& why) {
-    out.message = std::string(rule.option) + ": " + why;
-    return out;
-  };
-  std::string_view text = trimmed(whole);
-  if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
-  const std::size_t length = number_length(text);
-  if (length == 0) return refuse(quoted(whole) + " is not a number");
-  const std::string number_text(text.substr(0, length));
-  const double number = std::strtod(number_text.c_str(), nullptr);
-  const std::string_view unit = trimmed(text.substr(length));
-  bool nonzero_digits = false;
-  for (const char c : number_text.substr(0, number_text.find_first_of("eE"))) {
-    nonzero_digits = nonzero_digits || (c >= '1' && c <= '9');
-  }
-  const bool word = number_text.find_first_of("iInN") != std::string::npos;
-  if (!std::isfinite(number) || (number == 0.0 && nonzero_digits && !word)) {
-    return refuse(quoted(whole) + " is out of range");
-  }
-  double per_unit = 1.0;
-  const std::string_view typed = unit.empty() ? bare_unit : unit;
-  if (!typed.empty()) {
-    const Unit* found = nullptr;
-    for (const Unit& u : kUnits) {
-      if (u.dimension == rule.dimension && same_letters(u.name, typed)) {
-        found = &u;
-        break;
-      }
-    }
-    if (found == nullptr) return refuse("unknown unit " + quoted(typed) + " in " + quoted(whole));
-    per_unit = found->per_unit;
-    if (!unit.empty()) out.unit = std::string(found->name);
-  }
-  const double value = number / per_unit;
-  constexpr auto kMax = static_cast<double>(std::numeric_limits<float>::max());
-  constexpr auto kMin = static_cast<double>(std::numeric_limits<float>::denorm_min());
-  if (std::fabs(value) > kMax || (value != 0.0 && std::fabs(value) < kMin)) {
-    return refuse(quoted(whole) + " is out of range");
-  }
-  out.value = static_cast<float>(value);
-  if (!within(rule.bound, out.value)) {
-    return refuse(shown(trimmed(whole)) + " " + bound_text(rule.bound));
-  }
-  out.ok = true;
-  return out;
-}
-
-// The one entry point for every typed value of the page: {ok, value, message, unit}.
+// The one entry point for every typed value of the page: {ok, value, message, unit}, the unit
+// the one typed with the number (or "").
 val parse_quantity(const std::string& field, const std::string& text, const std::string& unit) {
   val out = val::object();
   const FieldRule* rule = rule_of(field);
-  Reading r;
   if (rule == nullptr) {
-    r.message = "unknown field " + quoted(field);
-  } else {
-    r = read_value(*rule, text, unit);
+    out.set("ok", false);
+    out.set("value", std::numeric_limits<double>::quiet_NaN());
+    out.set("message", "unknown field " + quoted(field));
+    out.set("unit", std::string());
+    return out;
   }
-  out.set("ok", r.ok);
-  out.set("value", r.ok ? static_cast<double>(r.value) : std::numeric_limits<double>::quiet_NaN());
-  out.set("message", r.message);
-  out.set("unit", r.unit);
+  const cuplo::Parsed<float> r = cuplo::parse_value(rule->option, text, rule->kind, unit);
+  const std::optional<std::string_view> typed = cuplo::typed_unit(text, rule->kind.dimension);
+  out.set("ok", r.ok());
+  out.set("value", r ? static_cast<double>(*r) : std::numeric_limits<double>::quiet_NaN());
+  out.set("message", r ? std::string() : r.message());
+  out.set("unit", typed ? std::string(*typed) : std::string());
   return out;
 }
 
@@ -289,8 +106,8 @@ val unit_names(const std::string& field) {
   val out = val::array();
   const FieldRule* rule = rule_of(field);
   if (rule == nullptr) return out;
-  for (const Unit& u : kUnits) {
-    if (u.dimension == rule->dimension && u.name != "ohms") out.call<void>("push", std::string(u.name));
+  for (const std::string_view name : cuplo::unit_names(rule->kind.dimension)) {
+    out.call<void>("push", std::string(name));
   }
   return out;
 }
@@ -367,7 +184,8 @@ float number(const val& v, const char* key) {
 
 Request request_of(const val& v) {
   Request q;
-  q.model = v["model"].as<std::string>() == "field" ? cuplo::Model::field : cuplo::Model::closed_form;
+  q.model =
+      v["model"].as<std::string>() == "field" ? cuplo::Model::field : cuplo::Model::closed_form;
   q.targets = v["mode"].as<std::string>() == "targets";
   q.dispersive = v["dispersive"].as<bool>();
   q.substrate.er = number(v, "er");
@@ -424,7 +242,7 @@ std::string failure_of(const cuplo::Result<T>& r) {
 // The coupler the request describes: its cross-section and length, its values, and the
 // centre frequency, as cuplo-calc's synthesize or impedance and response find them.
 struct Coupler {
-  std::string failure;       // why there is no coupler, or empty
+  std::string failure;  // why there is no coupler, or empty
   cuplo::CrossSection section;
   float length = 0.0f;
   float fo = 0.0f;
@@ -438,7 +256,8 @@ Coupler coupler_of(const Request& q) {
   Coupler c;
   if (q.targets) {
     if (!(q.f > 0.0f)) {
-      c.failure = "--f: " + text_of(q.f) + " GHz: the coupler is a quarter wave at --f, which must be above 0";
+      c.failure = "--f: " + text_of(q.f) +
+                  " GHz: the coupler is a quarter wave at --f, which must be above 0";
       return c;
     }
     const cuplo::Target target = cuplo::Target::zo_and_coupling(q.zo, q.coupling);
@@ -478,7 +297,8 @@ Coupler coupler_of(const Request& q) {
   if (fo) {
     c.fo = *fo;
   } else {
-    c.fo_failure = "no centre frequency for l_in = " + text_of(q.l) + ": " + cuplo::describe(fo.failure());
+    c.fo_failure =
+        "no centre frequency for l_in = " + text_of(q.l) + ": " + cuplo::describe(fo.failure());
   }
   return c;
 }
@@ -520,7 +340,9 @@ Drawn drawing_of(const Request& q, const std::string& name) {
   r.dispersive = q.dispersive;
   r.reference_impedance = q.reference;
   r.model = q.model;
-  const auto problem = [&](const Problem& p) { return p.what == Problem::What::none ? std::string() : "layout: " + p.message; };
+  const auto problem = [&](const Problem& p) {
+    return p.what == Problem::What::none ? std::string() : "layout: " + p.message;
+  };
   if (!q.targets) {
     out.failure = problem(cuplo::layout::on_grid(r.section, kGridNm));
     if (!out.failure.empty()) return out;
@@ -599,7 +421,8 @@ val evaluate(const val& input) {
     if (failure.empty()) {
       val response = val::object();
       const char* names[] = {"f", "s11", "s21", "s31", "s41", "quadrature"};
-      for (std::size_t i = 0; i < curves.size(); ++i) response.set(names[i], float_array(curves[i]));
+      for (std::size_t i = 0; i < curves.size(); ++i)
+        response.set(names[i], float_array(curves[i]));
       out.set("response", response);
     } else {
       out.set("responseFailure", failure);
@@ -677,8 +500,8 @@ val touchstone(const val& input) {
   entry("t_in", text_of(q.substrate.t));
   entry("w_in", text_of(c.section.w));
   entry("s_in", text_of(c.section.s));
-  entry("f_ghz", text_of(q.sweep.start) + ":" + text_of(q.sweep.stop) + ":" + text_of(q.sweep.step) +
-                     " (" + std::to_string(q.sweep.last + 1) + " points)");
+  entry("f_ghz", text_of(q.sweep.start) + ":" + text_of(q.sweep.stop) + ":" +
+                     text_of(q.sweep.step) + " (" + std::to_string(q.sweep.last + 1) + " points)");
   entry("res_uohm_cm", text_of(q.substrate.resistivity));
   entry("sr_uin", text_of(q.substrate.roughness));
   entry("dltan", text_of(q.substrate.loss_tangent));
@@ -705,7 +528,8 @@ val touchstone(const val& input) {
 
 // The footprint (kind "kicad_mod"), mask ("gds", its times seconds after 1970 UTC) or preview
 // ("svg") of cuplo-calc layout, named name.
-val layout_file(const val& input, const std::string& kind, const std::string& name, double seconds) {
+val layout_file(const val& input, const std::string& kind, const std::string& name,
+                double seconds) {
   const Request q = request_of(input);
   const Drawn drawn = drawing_of(q, name);
   if (!drawn.failure.empty()) return file_result(drawn.failure, {});
@@ -715,22 +539,25 @@ val layout_file(const val& input, const std::string& kind, const std::string& na
   std::tm utc{};
   cuplo::layout::Timestamp time;
   if (gmtime_r(&t, &utc) != nullptr) {
-    time = {static_cast<std::int16_t>(utc.tm_year + 1900), static_cast<std::int16_t>(utc.tm_mon + 1),
-            static_cast<std::int16_t>(utc.tm_mday),        static_cast<std::int16_t>(utc.tm_hour),
-            static_cast<std::int16_t>(utc.tm_min),         static_cast<std::int16_t>(utc.tm_sec)};
+    time = {
+        static_cast<std::int16_t>(utc.tm_year + 1900), static_cast<std::int16_t>(utc.tm_mon + 1),
+        static_cast<std::int16_t>(utc.tm_mday),        static_cast<std::int16_t>(utc.tm_hour),
+        static_cast<std::int16_t>(utc.tm_min),         static_cast<std::int16_t>(utc.tm_sec)};
   }
   return file_result({}, cuplo::layout::gds_stream(drawn.drawing, time));
 }
 
 // The entries of a defaults file the page does not show, and the title and file name.
-const char* const kDefaultsNumbers[] = {"dltan", "er", "f", "fmax", "fmin", "fstep", "h", "co", "l",
-                                        "n", "res", "sr", "rl", "rs", "s", "smax", "smin", "sstep",
-                                        "t", "w", "wmax", "wmin", "wstep", "zo", "zoe", "zoo"};
+const char* const kDefaultsNumbers[] = {"dltan", "er",    "f",    "fmax",  "fmin", "fstep", "h",
+                                        "co",    "l",     "n",    "res",   "sr",   "rl",    "rs",
+                                        "s",     "smax",  "smin", "sstep", "t",    "w",     "wmax",
+                                        "wmin",  "wstep", "zo",   "zoe",   "zoo"};
 
 float* entry_of(cuplo::Defaults& d, std::string_view key) {
-  float* const fields[] = {&d.dltan, &d.er, &d.f, &d.fmax, &d.fmin, &d.fstep, &d.h, &d.co, &d.l,
-                           nullptr, &d.res, &d.sr, &d.rl, &d.rs, &d.s, &d.smax, &d.smin, &d.sstep,
-                           &d.t, &d.w, &d.wmax, &d.wmin, &d.wstep, &d.zo, &d.zoe, &d.zoo};
+  float* const fields[] = {&d.dltan, &d.er,    &d.f,    &d.fmax,  &d.fmin, &d.fstep, &d.h,
+                           &d.co,    &d.l,     nullptr, &d.res,   &d.sr,   &d.rl,    &d.rs,
+                           &d.s,     &d.smax,  &d.smin, &d.sstep, &d.t,    &d.w,     &d.wmax,
+                           &d.wmin,  &d.wstep, &d.zo,   &d.zoe,   &d.zoo};
   for (std::size_t i = 0; i < std::size(kDefaultsNumbers); ++i) {
     if (kDefaultsNumbers[i] == key) return fields[i];
   }
@@ -757,7 +584,8 @@ val read_defaults(const std::string& text) {
   out.set("ok", read.ok());
   if (!read.ok()) {
     const bool missing = read.fault.kind == cuplo::DefaultsFault::Kind::missing;
-    out.set("failure", std::string("entry ") + read.fault.entry + (missing ? " is missing" : " is faulty"));
+    out.set("failure",
+            std::string("entry ") + read.fault.entry + (missing ? " is missing" : " is faulty"));
     return out;
   }
   cuplo::Defaults d = read.values;
@@ -772,7 +600,8 @@ val read_defaults(const std::string& text) {
 
 // Why the page cannot sweep from start to stop by step (GHz), or "".
 std::string sweep_message(double start, double stop, double step, const std::string& typed) {
-  return sweep_of(static_cast<float>(start), static_cast<float>(stop), static_cast<float>(step), typed)
+  return sweep_of(static_cast<float>(start), static_cast<float>(stop), static_cast<float>(step),
+                  typed)
       .message;
 }
 

@@ -1,6 +1,7 @@
 // The accuracy limits of the closed-form models: one table, read by every caller that
 // judges a design against them (the library's calls, the console's diagnostics and its
-// plausibility checks, the command-line tool's warnings).
+// plausibility checks, the command-line tool's warnings); and beside it the plausibility
+// bounds of values typed without their unit, read by the readers of typed values (units.hpp).
 #pragma once
 
 #include <array>
@@ -51,6 +52,40 @@ inline constexpr std::array<LimitSpec, kLimitCount> kLimitTable{{
 
 constexpr const LimitSpec& spec(Limit limit) {
   return kLimitTable[static_cast<std::size_t>(limit)];
+}
+
+// The plausibility bounds of bare values: a number typed without its unit is read in inches
+// or GHz (or the length unit the caller chose), and above these bounds it is far more likely a
+// value meant in another unit (0.508 meant as mm, 5800 as MHz) than a design. Readers refuse
+// it and say how to write either meaning; a value written with its unit is never held to them.
+enum class Plausible : std::uint8_t {
+  height,     // H at most 0.25 inch
+  width,      // W at most 1 inch
+  spacing,    // S at most 1 inch
+  thickness,  // T at most 1 inch
+  length,     // L at most 20 inches
+  frequency,  // f at most 300 GHz
+};
+
+inline constexpr std::size_t kPlausibleCount = 6;
+
+struct PlausibleSpec {
+  Plausible what;
+  float high;          // inches, or GHz for the frequency
+  const char* beyond;  // what a bare value above it would be, for the message
+};
+
+inline constexpr std::array<PlausibleSpec, kPlausibleCount> kPlausibleTable{{
+    {Plausible::height, 0.25f, "is thicker than any microstrip substrate"},
+    {Plausible::width, 1.0f, "is wider than any strip of a microstrip coupler"},
+    {Plausible::spacing, 1.0f, "is wider than any gap of a microstrip coupler"},
+    {Plausible::thickness, 1.0f, "is thicker than any strip conductor"},
+    {Plausible::length, 20.0f, "is longer than any coupler on a board"},
+    {Plausible::frequency, 300.0f, "is above any microstrip coupler's frequency"},
+}};
+
+constexpr const PlausibleSpec& spec(Plausible what) {
+  return kPlausibleTable[static_cast<std::size_t>(what)];
 }
 
 // True when value lies inside the limit's range.

@@ -7,7 +7,9 @@ the check row, and the sensitivities of both modes over frequency); its report r
 by the fixed layouts of app/impedance.cpp, app/frequency.cpp, app/synthesis.cpp and
 app/sensitivity.cpp. cuplo-calc computes the same design as JSON and as
 CSV, read by Python's json and csv modules: the row counts must agree, and every value
-rounded half away from zero to the console's decimals must read as the console's text.
+rounded half away from zero to the console's decimals must read as the console's text. The
+JSON once more with --units mm: each length, divided by 25.4 and rounded to a 32-bit float as
+the tool's reader would, must round to the console's text too.
 
 usage: console_match.py CUPLO CUPLO_CALC DEFAULTS_FILE
 """
@@ -96,9 +98,27 @@ def console_rows(answers, layout):
     return rows
 
 
-def calc_rows(runs, fmt):
+def in_inches(run):
+    """The bare lengths of a run (the console's, in inches) with their unit written."""
+    out = list(run)
+    for i in range(1, len(out)):
+        if out[i - 1] in ("--w", "--s"):
+            out[i] = ":".join(part + "in" for part in out[i].split(":"))
+    return out
+
+
+def from_mm(row):
+    """A row written in mm as inches: each length divided by 25.4 and rounded to float."""
+    return {(k[:-3] + "_in" if k.endswith("_mm") else k):
+            (repr(struct.unpack("f", struct.pack("f", float(v) / 25.4))[0])
+             if k.endswith("_mm") and v is not None else v) for k, v in row.items()}
+
+
+def calc_rows(runs, fmt, units):
     rows, command = [], runs[0][0]
     for run in runs:
+        if units != "in":
+            run = in_inches(run) + ["--units", units]
         done = subprocess.run([calc] + run + ["--defaults", defaults, "--format", fmt],
                               capture_output=True, text=True)
         assert done.returncode == 0 and done.stderr == "", (run, done.stderr)
@@ -108,6 +128,8 @@ def calc_rows(runs, fmt):
             rows += document["rows"]
         else:
             rows += list(csv.DictReader(io.StringIO(done.stdout)))
+    if units == "mm":
+        rows = [from_mm(row) for row in rows]
     for row in rows:
         assert list(row)[:len(KEYS[command])] == KEYS[command], list(row)
     return rows
@@ -121,12 +143,12 @@ def rounded(text, decimals):
 
 failures = 0
 for answers, runs, layouts in SCENARIOS:
-    for fmt in ("json", "csv"):
-        ours = calc_rows(runs, fmt)
+    for fmt, units in (("json", "in"), ("csv", "in"), ("json", "mm")):
+        ours = calc_rows(runs, fmt, units)
         for layout, tables in layouts:
             theirs = console_rows(answers, layout)
             if len(theirs) != len(ours) * len(tables) or not ours:
-                print(f"{runs} {fmt}: {len(ours)} rows, the console {len(theirs)}")
+                print(f"{runs} {fmt} {units}: {len(ours)} rows, the console {len(theirs)}")
                 failures += 1
                 continue
             for n, (mine, cells, keys) in enumerate(
@@ -134,6 +156,6 @@ for answers, runs, layouts in SCENARIOS:
                     for m, c in zip(ours, theirs[i * len(ours):])):
                 for key, (text, decimals) in zip(keys, cells):
                     if key is not None and rounded(mine[key], decimals) != decimal.Decimal(text):
-                        print(f"{runs} {fmt} row {n} {key}: {mine[key]} is not {text}")
+                        print(f"{runs} {fmt} {units} row {n} {key}: {mine[key]} is not {text}")
                         failures += 1
 sys.exit(1 if failures else 0)

@@ -30,7 +30,8 @@ fail() {
 "$cmake" --install "$build" --prefix "$prefix" >"$top/log.txt" 2>&1 ||
   fail "cmake --install $build failed"
 for file in "$bindir/cuplo" "$bindir/cuplo-calc" "$datadir/cuplo/CuploDEMO.DEF" \
-    "$mandir/man1/cuplo.1" "$mandir/man1/cuplo-calc.1" "$docdir/README.md" "$docdir/LICENSE" \
+    "$mandir/man1/cuplo.1.gz" "$mandir/man1/cuplo-calc.1.gz" "$docdir/README.md" "$docdir/LICENSE" \
+    "$docdir/copyright" "$docdir/changelog.gz" \
     "$libdir/libcuplo.a" "$libdir/cmake/Cuplo/CuploConfig.cmake" include/cuplo/coupler.hpp; do
   [ -f "$prefix/$file" ] || fail "$file was not installed"
 done
