@@ -229,6 +229,20 @@ INSTANTIATE_TEST_SUITE_P(
         Pinned{{1, 2.0, 0.0, 0.05, 1.0, 25.0}, 21.0783399741, 21.0783399741, 17.0231150235,
                17.0231150235}));
 
+class Accepted : public ::testing::TestWithParam<Geometry> {};
+
+TEST_P(Accepted, AtTheLimitsOfTheRange) {
+  const Solution s = solve(GetParam());
+  ASSERT_EQ(s.status, Status::ok) << s.message;
+  EXPECT_GT(s.at(s.c, 0, 0), 0.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Field, Accepted,
+                         ::testing::Values(Geometry{2, 0.01, 0.01, 0.0, 1.0, 4.0},
+                                           Geometry{2, 100.0, 100.0, 0.0, 1.0, 4.0},
+                                           Geometry{1, 1.0, 0.0, 1.0, 1.0, 1000.0},
+                                           Geometry{12, 0.2, 0.1, 0.0, 1.0, 1.0}));
+
 TEST(Field, SingleStripIgnoresTheGapAndScaleDoesNotMatter) {
   const Solution a = solved({1, 0.7, 0.0, 0.02, 1.0, 3.5});
   const Solution b = solved({1, 7e-4, kNaN, 2e-5, 1e-3, 3.5});
