@@ -69,6 +69,7 @@ class Matrices : public ::testing::TestWithParam<Geometry> {};
 
 TEST_P(Matrices, AreMaxwellMatrices) {
   const Solution s = solved(GetParam());
+  ASSERT_EQ(s.status, Status::ok);
   const int n = s.n;
   for (const auto* m : {&s.c, &s.c0}) {
     for (int i = 0; i < n; ++i) {
@@ -246,6 +247,8 @@ INSTANTIATE_TEST_SUITE_P(Field, Accepted,
 TEST(Field, SingleStripIgnoresTheGapAndScaleDoesNotMatter) {
   const Solution a = solved({1, 0.7, 0.0, 0.02, 1.0, 3.5});
   const Solution b = solved({1, 7e-4, kNaN, 2e-5, 1e-3, 3.5});
+  ASSERT_EQ(a.status, Status::ok);
+  ASSERT_EQ(b.status, Status::ok);
   EXPECT_NEAR(a.z0, b.z0, 1e-9 * a.z0);
   EXPECT_NEAR(a.eeff, b.eeff, 1e-12);
   EXPECT_NEAR(a.c[0], b.c[0], 1e-9 * a.c[0]);
