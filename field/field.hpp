@@ -84,6 +84,7 @@ struct Solution {
   double mesh_error = 0.0;
   int elements = 0;  // boundary elements of the finer mesh, all strips
 
+  // Entry (i, j) of c, c0 or l, 0 <= i, j < n; only when status is ok (empty matrices else).
   double at(const std::vector<double>& matrix, int i, int j) const {
     return matrix[static_cast<std::size_t>(i * n + j)];
   }

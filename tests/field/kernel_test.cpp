@@ -220,6 +220,15 @@ TEST(SlabKernel, IntegratesTheSeriesOverLongElements) {
     EXPECT_NEAR(air.integral(c.px, c.py, s)[0], -direct + log_integral(c.px, c.py, ground),
                 1e-12 * len);
   }
+  // The side face of a strip as thick as the substrate, in pieces too.
+  const SlabTable tall(k, 5.0, 2.0, 4.0);
+  const cuplo::field::detail::SlabKernel side(k, &tall);
+  const Segment s{1.0, 1.0, 1.0, 2.0};
+  auto series = [&](double u) { return tall(0.7 - 1.0, 1.1 + 1.0 + u); };
+  const double expected = -log_integral(0.7, 1.1, s) +
+                          k * log_integral(0.7, 1.1, {1.0, 1.0, 1.0, 0.0}) +
+                          quadrature(series, 0.0, 1.0, 2000);
+  EXPECT_NEAR(side.integral(0.7, 1.1, s)[1], expected, 1e-7);
 }
 
 }  // namespace

@@ -69,6 +69,7 @@ class Matrices : public ::testing::TestWithParam<Geometry> {};
 
 TEST_P(Matrices, AreMaxwellMatrices) {
   const Solution s = solved(GetParam());
+  ASSERT_EQ(s.status, Status::ok);
   const int n = s.n;
   for (const auto* m : {&s.c, &s.c0}) {
     for (int i = 0; i < n; ++i) {
@@ -229,9 +230,25 @@ INSTANTIATE_TEST_SUITE_P(
         Pinned{{1, 2.0, 0.0, 0.05, 1.0, 25.0}, 21.0783399741, 21.0783399741, 17.0231150235,
                17.0231150235}));
 
+class Accepted : public ::testing::TestWithParam<Geometry> {};
+
+TEST_P(Accepted, AtTheLimitsOfTheRange) {
+  const Solution s = solve(GetParam());
+  ASSERT_EQ(s.status, Status::ok) << s.message;
+  EXPECT_GT(s.at(s.c, 0, 0), 0.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Field, Accepted,
+                         ::testing::Values(Geometry{2, 0.01, 0.01, 0.0, 1.0, 4.0},
+                                           Geometry{2, 100.0, 100.0, 0.0, 1.0, 4.0},
+                                           Geometry{1, 1.0, 0.0, 1.0, 1.0, 1000.0},
+                                           Geometry{12, 0.2, 0.1, 0.0, 1.0, 1.0}));
+
 TEST(Field, SingleStripIgnoresTheGapAndScaleDoesNotMatter) {
   const Solution a = solved({1, 0.7, 0.0, 0.02, 1.0, 3.5});
   const Solution b = solved({1, 7e-4, kNaN, 2e-5, 1e-3, 3.5});
+  ASSERT_EQ(a.status, Status::ok);
+  ASSERT_EQ(b.status, Status::ok);
   EXPECT_NEAR(a.z0, b.z0, 1e-9 * a.z0);
   EXPECT_NEAR(a.eeff, b.eeff, 1e-12);
   EXPECT_NEAR(a.c[0], b.c[0], 1e-9 * a.c[0]);
