@@ -27,6 +27,9 @@ constexpr double kMaxStep = 0.7;
 constexpr int kMaxHalvings = 6;
 constexpr int kMaxSteps = 40;
 constexpr double kTolerance = 2e-5;
+// The widths and gaps, relative to the substrate's height, within which the search starts.
+constexpr double kLowestRatio = 0.05;
+constexpr double kHighestRatio = 10.0;
 // The relative change of W or S that the Jacobian's differences take.
 constexpr double kDifference = 1e-3;
 
@@ -54,13 +57,18 @@ double size(const std::array<double, 2>& r) {
 // the substrate is high with a gap of a fifth of that.
 Point start(const Substrate& sub, std::int32_t n, const models::CouplerValues& a, float f,
             bool dispersive) {
+    const double h = static_cast<double>(sub.h);
   const Result<Synthesis> guess = closed_form_synthesis(sub, n, a, f, dispersive);
-  if (guess && guess->section.w > 0.0f && guess->section.s > 0.0f) {
-    return {std::log(static_cast<double>(guess->section.w)),
-            std::log(static_cast<double>(guess->section.s))};
+  if (!guess || !(guess->section.w > 0.0f) || !(guess->section.s > 0.0f)) {
+    return {std::log(h), std::log(0.2 * h)};
   }
-  const double h = static_cast<double>(sub.h);
-  return {std::log(h), std::log(0.2 * h)};
+  // The closed-form start, brought within the ratios the field model resolves to its 0.1 %
+  // (for six strips the closed-form models can ask for fingers far narrower than the field
+  // model's): the search moves on from there.
+  const auto within = [&](float x) {
+    return std::log(std::clamp(static_cast<double>(x), kLowestRatio * h, kHighestRatio * h));
+  };
+  return {within(guess->section.w), within(guess->section.s)};
 }
 
 }  // namespace
