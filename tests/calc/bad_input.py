@@ -101,6 +101,19 @@ for args, status, message, output in LIMITS:
         if os.path.exists(target):
             os.remove(target)
 
+# A layout synthesized from targets no strips reach is a model failure (1), not bad input, and
+# draws nothing; an extension in capitals chooses the format as well.
+drawing = os.path.join(folder, "unreachable.svg")
+done = subprocess.run([calc] + L + ["--zo", "150", "--coupling", "3", "--f", "10", "-o", drawing],
+                      capture_output=True, text=True)
+if done.returncode != 1 or "--zo 150: the widest" not in done.stderr or os.path.exists(drawing):
+    failures.append(("layout unreachable", done.returncode, done.stderr))
+capitals = os.path.join(folder, "ROWS.CSV")
+done = subprocess.run([calc, "impedance"] + D + ["-o", capitals], capture_output=True, text=True)
+if done.returncode != 0 or not open(capitals).read().startswith("w_in,s_in,"):
+    failures.append(("-o ROWS.CSV", done.returncode, done.stderr))
+os.remove(capitals) if os.path.exists(capitals) else None
+
 # The mask's time from SOURCE_DATE_EPOCH: two runs give the same bytes, the library record
 # (BGNLIB, after the 6-byte HEADER) holds that time in UTC, and a value that is not a number
 # of seconds is bad input.

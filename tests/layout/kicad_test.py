@@ -102,6 +102,15 @@ for n in (4, 6):
                              and boxes[0].GetTop() <= min(ys)
                              and boxes[0].GetBottom() >= max(ys)):
             faults.append(f"N = {n}: the {name} does not enclose the metal")
+    # KiCad's convention: the courtyard 0.25 mm clear of the metal, on a 0.01 mm grid.
+    courtyard = [item.GetBoundingBox() for item in footprint.GraphicalItems()
+                 if item.GetLayer() == pcbnew.F_CrtYd][0]
+    edges = (courtyard.GetLeft(), courtyard.GetTop(), courtyard.GetRight(), courtyard.GetBottom())
+    clear = (min(xs) - edges[0], min(ys) - edges[1], edges[2] - max(xs), edges[3] - max(ys))
+    # (the bounding box of a line of 0.05 mm reaches half its width beyond the line's middle)
+    if any(c < 250_000 + 25_000 for c in clear) or any((e + 25_000 * (-1 if i < 2 else 1))
+                                                       % 10_000 for i, e in enumerate(edges)):
+        faults.append(f"N = {n}: courtyard {edges} not 0.25 mm clear on a 0.01 mm grid: {clear}")
     faults += drc(footprint, n)
 print("\n".join(faults) or "footprints read by pcbnew and checked by its DRC: N = 4 and 6 pass")
 sys.exit(1 if faults else 0)

@@ -13,7 +13,8 @@ GRID = 1
 faults = []
 for n in (4, 6):
     with tempfile.TemporaryDirectory() as folder:
-        path = os.path.join(folder, f"idc{n}.gds")
+        # Names of odd and even length: GDSII pads an odd string to an even record.
+        path = os.path.join(folder, "idc4.gds" if n == 4 else "idc_6.gds")
         design = draw(command.split("|"), n, path, GRID)  # noqa: F821 (set by -rd)
         layout = pya.Layout()
         layout.read(path)

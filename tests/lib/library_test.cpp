@@ -117,6 +117,11 @@ TEST(Library, SweepObjectAndLosslessFourPort) {
       }
     }
   }
+  // The limits the response left are worded at the frequency that left them: the highest.
+  const std::array<float, 2> wide{10.0f, 100.0f};  // f x h 6.35 and 63.5 GHz-mm
+  const std::vector<std::string> warned = response(kAlumina, {kDemo, 0.11f}, wide).warnings();
+  ASSERT_EQ(warned.size(), 1u);
+  EXPECT_NE(warned[0].find("63.5"), std::string::npos) << warned[0];
   // The first frequency that cannot be analysed is the response's failure.
   const std::array<float, 2> bad{10.0f, -1.0f};
   EXPECT_EQ(response(kAlumina, {kDemo, 0.11f}, bad).failure(), Failure::invalid_input);
