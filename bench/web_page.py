@@ -3,9 +3,9 @@
 
 For each model: a new strip width typed N times (alternating between two values, so that
 every input changes the design), timed from the input event to the results on the page
-(parse, evaluate, map and drawing, through the Web Worker), and the engine's own share (the
-evaluation alone, as the page reports it). The field model's time is its failure's while the
-library has no field model.
+(parse, evaluate, map and drawing, through the Web Worker; for the field model the design
+alone, its map following), and the engine's own share (the evaluation alone, as the page
+reports it).
 
 usage: bench/web_page.py [DIST] [N]    (default build-web/dist, 50; build it with scripts/web)
 """

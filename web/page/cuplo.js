@@ -256,15 +256,17 @@
       $('progress').max = of;
       $('progress').value = done;
     };
-    const [evaluated, map] = await Promise.all([
-      engine.call({ kind: 'evaluate', request }),
-      engine.call({ kind: 'map', request, range, size: MAP_SIZE, progress: byField }, progress),
-    ]);
+    // The worker answers in order: the design first, then its map. The field model shows the
+    // design as soon as it is solved, and the map (a field solution per point) when it is done.
+    const evaluation = engine.call({ kind: 'evaluate', request });
+    const mapping = engine.call({ kind: 'map', request, range, size: MAP_SIZE, progress: byField },
+                                progress);
+    const evaluated = await evaluation;
     if (seq !== sequence) return;
-    $('progress').hidden = true;
     const reply = evaluated.reply;
     if (reply.cancelled) return;
     if (!reply.ok) {
+      $('progress').hidden = true;
       $('failure').textContent = reply.failure;
       showWarnings(reply.warnings || []);
       stale(good !== null);
@@ -273,10 +275,19 @@
     }
     $('failure').textContent = '';
     good = { request, reply, range };
+    if (byField) {
+      show(reply, request, range, null);
+      $('timing').textContent = evaluated.ms.toFixed(1);
+      stale(false);
+      status('Field model: drawing the design map…');
+    }
+    const map = await mapping;
+    if (seq !== sequence || (map.reply && map.reply.cancelled)) return;
+    $('progress').hidden = true;
     show(reply, request, range, map.reply && map.reply.zo ? map.reply : null);
-    $('timing').textContent = evaluated.ms.toFixed(1);
+    if (!byField) $('timing').textContent = evaluated.ms.toFixed(1);
     stale(false);
-    status(request.model === 'field' ? 'Field model.' : 'Closed-form model.');
+    status(byField ? 'Field model.' : 'Closed-form model.');
   }
 
   function showWarnings(lines) {
