@@ -282,6 +282,8 @@ const char* problem_name(cuplo::layout::Problem::What what) {
       return "straps";
     case W::extent:
       return "extent";
+    case W::etch:
+      return "etch";
   }
   return "unknown";
 }
