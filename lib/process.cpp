@@ -50,8 +50,8 @@ std::optional<float> solve(float start, float floor, float ceiling, float zo, bo
     if (!ok) return false;
     return rising ? z->zo <= zo : z->zo >= zo;
   };
-  const double low = floor;
-  const double high = ceiling;
+  const double low = static_cast<double>(floor);
+  const double high = static_cast<double>(ceiling);
   double lo = std::fmax(static_cast<double>(start), low);
   double hi = lo;
   bool ok = false;
