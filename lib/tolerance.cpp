@@ -116,8 +116,8 @@ double normal_quantile(double p) noexcept {
 }
 
 // A tolerance in the value's own unit.
-double absolute(const Tolerance& t, double nominal) {
-  return t.relative ? static_cast<double>(t.value) * std::fabs(nominal)
+double absolute(const Tolerance& t, float nominal) {
+  return t.relative ? static_cast<double>(t.value) * std::fabs(static_cast<double>(nominal))
                     : static_cast<double>(t.value);
 }
 
