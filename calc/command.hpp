@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "calc/output.hpp"
 #include "cuplo/coupler.hpp"
 #include "cuplo/units.hpp"
 
@@ -37,6 +38,10 @@ struct CommonOptions {
   std::string model = "closed-form";  // --model: closed-form or field
   bool strict = false;
   bool terminal = false;  // standard output is a terminal
+  // Set by a design command's run from --min-w, --min-s and --etch: the rules given, for the
+  // JSON design, and one line for each rule that the design as given breaks.
+  std::vector<DesignEntry> process;
+  std::vector<std::string> breaches;
 
   // The unit of bare lengths typed and of every length written (--units).
   LengthUnit length_unit() const { return cuplo::length_unit(units).value_or(LengthUnit::in); }
@@ -100,5 +105,6 @@ std::unique_ptr<Command> make_synthesize();
 std::unique_ptr<Command> make_sensitivity();
 std::unique_ptr<Command> make_response();
 std::unique_ptr<Command> make_layout();
+std::unique_ptr<Command> make_tolerance();
 
 }  // namespace cuplo::calc

@@ -12,6 +12,7 @@ std::vector<std::unique_ptr<Command>> make_commands() {
   commands.push_back(make_sensitivity());
   commands.push_back(make_response());
   commands.push_back(make_layout());
+  commands.push_back(make_tolerance());
   return commands;
 }
 

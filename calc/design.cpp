@@ -208,8 +208,38 @@ Design DesignOptions::gather(LengthUnit bare_length) const {
   return d;
 }
 
+namespace {
+
+struct ProcessOption {
+  const char* option;
+  const char* key;
+  const char* help;
+};
+
+constexpr std::array<ProcessOption, 3> kProcessOptions{{
+    {"--min-w", "min_w",
+     "the narrowest line the process makes (synthesize and layout give the nearest design it "
+     "makes)"},
+    {"--min-s", "min_s", "the narrowest gap the process makes"},
+    {"--etch", "etch",
+     "width the etch takes from each edge: a drawn W gives W - 2e, a drawn S gives S + 2e "
+     "(layout draws the mask pre-compensated)"},
+}};
+
+// The narrowest of a length's values: one value, or a sweep's first and last points.
+float least(const Sweep& v) {
+  return std::fmin(v.start, v.at(v.last));
+}
+
+}  // namespace
+
 void DesignCommand::add_options(CLI::App& app, OptionWords& words) {
   options_.add(app, fields_.taken, fields_.sweepable);
+  for (std::size_t i = 0; i < kProcessOptions.size(); ++i) {
+    process_options_[i] =
+        app.add_option(kProcessOptions[i].option, process_text_[i], kProcessOptions[i].help);
+    process_options_[i]->type_name("LENGTH");
+  }
   add_own_options(app, words);
 }
 
@@ -232,7 +262,47 @@ int DesignCommand::run(const CommonOptions& common) {
                      "number from 2 to 12");
   }
   d.at_most_one_sweep(fields_.sweepable);
-  return compute(d, common);
+  CommonOptions with_process = common;
+  read_process(d, with_process);
+  if (common.strict && !with_process.breaches.empty()) {
+    for (const std::string& line : with_process.breaches) say("error: " + line + " (--strict)");
+    return kAccuracyLimit;
+  }
+  return compute(d, with_process);
+}
+
+std::string DesignCommand::beyond_process(float zo) const {
+  std::string given;
+  for (std::size_t i = 0; i < 2; ++i) {
+    if (process_options_[i] == nullptr || process_options_[i]->count() == 0) continue;
+    if (!given.empty()) given += ", ";
+    given += std::string(kProcessOptions[i].option) + " " + in_quotes(process_text_[i]);
+  }
+  char value[kMaxValueText];
+  return given + ": no design with W and S at or above the process's minimums has Zo = " +
+         std::string(value, write_float(value, zo)) +
+         " ohm on this substrate";
+}
+
+void DesignCommand::read_process(const Design& d, CommonOptions& common) {
+  const LengthUnit units = common.length_unit();
+  std::array<float, 3> value{};
+  for (std::size_t i = 0; i < kProcessOptions.size(); ++i) {
+    if (process_options_[i] == nullptr || process_options_[i]->count() == 0) continue;
+    const cuplo::Plausible plausible = i == 0 ? cuplo::Plausible::width : cuplo::Plausible::spacing;
+    value[i] = read_value(kProcessOptions[i].option, process_text_[i],
+                          {Dimension::length, Bound::non_negative, plausible}, units);
+    common.process.push_back(DesignEntry::of_number(kProcessOptions[i].key, value[i], true));
+  }
+  process_ = {value[0], value[1], value[2]};
+  if (!geometry_given(d)) return;
+  // The design as given: its narrowest width and gap.
+  const cuplo::CrossSection given{d.has(Field::n) ? d.strips() : 4, least(d.sweep(Field::w)),
+                                  least(d.sweep(Field::s))};
+  if (const std::string why = cuplo::uncompensable(process_, given, units); !why.empty()) {
+    throw UsageError("--etch: " + in_quotes(process_text_[2]) + ": " + why);
+  }
+  common.breaches = cuplo::breaches(process_, given, units);
 }
 
 }  // namespace cuplo::calc

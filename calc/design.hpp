@@ -16,6 +16,7 @@
 #include "calc/quantity.hpp"
 #include "calc/report.hpp"
 #include "cuplo/coupler.hpp"
+#include "cuplo/process.hpp"
 
 namespace CLI {
 class App;
@@ -133,6 +134,11 @@ class DesignCommand : public Command {
   int run(const CommonOptions& common) final;
 
  protected:
+  // Whether the design's W and S are the coupler's (not only a defaults file's values that
+  // targets replace): the process's rules then judge them as given.
+  virtual bool geometry_given(const Design& d) const {
+    return d.has(Field::w) && d.has(Field::s);
+  }
   // The command's options beyond its fields.
   virtual void add_own_options(CLI::App& /*app*/, OptionWords& /*words*/) {}
   // UsageError when the output cannot be written where and as asked: by default -o's folder
@@ -142,12 +148,25 @@ class DesignCommand : public Command {
   virtual int compute(const Design& d, const CommonOptions& common) = 0;
 
   CLI::Option* option(Field field) const { return options_.option(field); }
+  // The process's rules (--min-w, --min-s, --etch; zero where not given), read by run().
+  const cuplo::Process& process() const { return process_; }
+  // The line for a synthesis that no design within the process's minimums can hold: the
+  // minimums given, and the Zo asked.
+  std::string beyond_process(float zo) const;
 
  private:
+  // The rules from their options, and what they say of the design as given: a gap the etch's
+  // compensation closes is refused (UsageError), a width or gap below its minimum is a
+  // breach (a warning; with --strict the run's error).
+  void read_process(const Design& d, CommonOptions& common);
+
   std::string_view name_;
   std::string_view summary_;
   Fields fields_;
   DesignOptions options_;
+  std::array<std::string, 3> process_text_{};  // --min-w, --min-s, --etch
+  std::array<CLI::Option*, 3> process_options_{};
+  cuplo::Process process_;
 };
 
 }  // namespace cuplo::calc

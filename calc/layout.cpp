@@ -70,6 +70,13 @@ class Layout final : public DesignCommand {
                   "(--zo, --coupling, --f, --dispersive), not both");
   }
 
+  bool geometry_given(const Design& d) const override {
+    return !targets(d) && d.has(Field::w) && d.has(Field::s);
+  }
+  bool targets(const Design& d) const {
+    return d.given(Field::zo) || d.given(Field::coupling) || d.given(Field::f) || dispersive_;
+  }
+
   // The drawing's file, by its extension and its folder, before anything is computed.
   void check_output(const CommonOptions& common) const override {
     (void)kind_of(common.output);
@@ -153,7 +160,7 @@ class Layout final : public DesignCommand {
   // one of either chooses it, and the defaults file alone gives the geometry.
   Inputs read(const Design& d, LengthUnit units) const {
     Inputs in;
-    in.targets = d.given(Field::zo) || d.given(Field::coupling) || d.given(Field::f) || dispersive_;
+    in.targets = targets(d);
     in.by_fo = !in.targets && fo_->count() > 0;
     if (in.by_fo) {
       in.fo = read_value("--fo", fo_text_,
@@ -224,6 +231,7 @@ class Layout final : public DesignCommand {
     q.reference_impedance = in.reference;
     q.feed_length = in.feed_length;
     q.model = model;
+    q.process = process();
     const auto check_grid = [&](const cuplo::CrossSection& xs) {
       const Problem p = cuplo::layout::on_grid(xs, in.grid_nm);
       if (p.what != Problem::What::none) throw UsageError(refusal(d, in, p, units));
@@ -236,15 +244,19 @@ class Layout final : public DesignCommand {
       throw UsageError("--reference: " + text(in.reference) +
                        " ohm: no microstrip on this substrate has that impedance");
     }
+    const bool by_process =
+        r.detail() != nullptr && std::string_view(r.detail()).starts_with("process");
     const std::string failure =
         in.targets && !r.ok() && r.failure() == cuplo::Failure::search_bound &&
-                model == cuplo::Model::closed_form
+                model == cuplo::Model::closed_form && !by_process
             ? unreachable(sub, q.section.n, q.target,
                           dispersive_ ? std::optional<float>(q.frequency) : std::nullopt)
-            : std::string();
+        : by_process ? beyond_process(q.target.zo)
+                     : std::string();
     if (!report.accept(r, {}, failure)) return false;
     out = *r;
-    return true;
+    return out.fit.binding == cuplo::Binding::none ||
+           report.caution(cuplo::describe(out.fit, units));
   }
 
   // The grid in whole nanometres: the footprint's coordinates are nanometres, so a finer or
@@ -290,6 +302,9 @@ class Layout final : public DesignCommand {
         break;
       case Problem::What::strips:
         option = "--n: " + std::to_string(d.strips());
+        break;
+      case Problem::What::etch:
+        option = "--etch: " + text(process().etch, units);
         break;
       case Problem::What::grid:
       case Problem::What::none:

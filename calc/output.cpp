@@ -70,8 +70,9 @@ std::string system_reason() {
   return std::strerror(errno);
 }
 
-[[noreturn]] void cannot_create(const std::string& path) {
-  throw UsageError("-o: cannot write " + in_quotes(path) + ": " + system_reason());
+[[noreturn]] void cannot_create(const std::string& path, std::string_view option = "-o") {
+  throw UsageError(std::string(option) + ": cannot write " + in_quotes(path) + ": " +
+                   system_reason());
 }
 
 // Writes all of bytes to fd; false with errno set on failure.
@@ -142,7 +143,11 @@ class CsvWriter final : public RowWriter {
     line_.clear();
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (i > 0) line_ += ',';
-      if (cells[i].present) append_value(line_, cells[i].value, columns_[i].length, units_);
+      if (cells[i].word != nullptr) {
+        line_ += cells[i].word;
+      } else if (cells[i].present) {
+        append_value(line_, cells[i].value, columns_[i].length, units_);
+      }
     }
     line_ += '\n';
     destination_.write(line_);
@@ -188,7 +193,9 @@ class TableWriter final : public RowWriter {
       const char* end =
           cells[i].present ? write_value(text, cells[i].value, columns_[i].length, units_) : text;
       if (!cells[i].present) text[0] = '-';
-      pad(line_, i, std::string_view(text, cells[i].present ? end : text + 1));
+      pad(line_, i,
+          cells[i].word != nullptr ? std::string_view(cells[i].word)
+                                   : std::string_view(text, cells[i].present ? end : text + 1));
     }
     line_ += '\n';
     destination_.write(line_);
@@ -264,7 +271,9 @@ class JsonWriter final : public RowWriter {
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (i > 0) line_ += ", ";
       line_ += keys_[i];
-      if (cells[i].present) {
+      if (cells[i].word != nullptr) {
+        append_json_string(line_, cells[i].word);
+      } else if (cells[i].present) {
         append_json_number(line_, cells[i].value, lengths_[i], document_.units);
       } else {
         line_ += "null";
@@ -368,9 +377,9 @@ Format choose_format(const std::string& format, const std::string& path, bool te
   return terminal ? Format::table : Format::csv;
 }
 
-void check_output_path(const std::string& path) {
+void check_output_path(const std::string& path, std::string_view option) {
   if (path.empty() || path == "-") return;
-  const std::string named = "-o: " + in_quotes(path);
+  const std::string named = std::string(option) + ": " + in_quotes(path);
   // A link is followed, as Destination follows it: the temporary goes beside what it names.
   std::error_code ec;
   std::filesystem::path real = std::filesystem::weakly_canonical(path, ec);
@@ -379,7 +388,7 @@ void check_output_path(const std::string& path) {
   if (::stat(real.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) throw UsageError(named + " is a folder");
     if (!S_ISREG(st.st_mode)) return;  // a device or a pipe, written directly
-    if (::access(real.c_str(), W_OK) != 0) cannot_create(path);
+    if (::access(real.c_str(), W_OK) != 0) cannot_create(path, option);
   }
   const std::filesystem::path typed_folder = std::filesystem::path(path).parent_path();
   const std::string folder = typed_folder.empty() ? "." : typed_folder.string();

@@ -32,9 +32,10 @@ enum class Format : std::uint8_t { table, csv, json, touchstone };
 Format choose_format(const std::string& format, const std::string& path, bool terminal,
                      std::string_view command, bool touchstone);
 
-// UsageError naming -o when the file cannot be written: its folder missing or not writable,
-// the file a folder or not writable. Checked before anything is computed.
-void check_output_path(const std::string& path);
+// UsageError naming the option (-o, or another that names a file) when the file cannot be
+// written: its folder missing or not writable, the file a folder or not writable. Checked
+// before anything is computed.
+void check_output_path(const std::string& path, std::string_view option = "-o");
 
 // From now on SIGINT and SIGTERM (unless ignored) remove the temporary output file, if one
 // is open, and end the program with status 128 + the signal's number (130, 143).
@@ -52,15 +53,22 @@ struct Column {
   }
 };
 
-// One value of a row: a number, or none (null in JSON, empty in CSV, "-" in the table).
+// One value of a row: a number, or none (null in JSON, empty in CSV, "-" in the table), or a
+// word naming the row (a JSON string; as it is in CSV and the table).
 struct Cell {
   float value = 0.0f;
   bool present = true;
+  const char* word = nullptr;  // a literal, living as long as the program
   Cell() = default;
   Cell(float v) : value(v) {}  // implicit: a row is written as a list of floats
   static Cell none() {
     Cell c(0.0f);
     c.present = false;
+    return c;
+  }
+  static Cell of_word(const char* word) {
+    Cell c(0.0f);
+    c.word = word;
     return c;
   }
 };

@@ -27,6 +27,8 @@ Report::Report(const CommonOptions& common, std::string_view command, std::vecto
   if (common.model_choice() == cuplo::Model::field) {
     document_.design.push_back(DesignEntry::of_word("model", "field"));
   }
+  for (const DesignEntry& e : common.process) document_.design.push_back(e);
+  for (const std::string& line : common.breaches) (void)caution(line);
   writer_ = format_ == Format::touchstone ? make(document_, destination_)
                                           : make_writer(format_, document_, destination_);
 }
@@ -61,6 +63,14 @@ bool Report::accept(bool ok, cuplo::Failure failure, const char* detail, cuplo::
     return false;
   }
   return true;
+}
+
+bool Report::caution(const std::string& text) {
+  say(strict_ ? "error: " + text + " (--strict)" : "warning: " + text);
+  warnings_.push_back(text);
+  if (!strict_) return true;
+  status_ = kAccuracyLimit;
+  return false;
 }
 
 int Report::finish() {

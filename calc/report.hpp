@@ -51,6 +51,11 @@ class Report {
                   where, failure_line);
   }
 
+  // A warning of the run's own (a process rule that binds or is broken): said once, and
+  // among the warnings of the output; with --strict an error that stops the run with status
+  // 3. False when the run stops.
+  bool caution(const std::string& text);
+
   void row(std::initializer_list<Cell> cells) { row(std::span(cells.begin(), cells.size())); }
   void row(std::span<const Cell> cells) {
     if (!begun_) begin();

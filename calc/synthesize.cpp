@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <cmath>
 #include <optional>
+#include <string_view>
 
 #include "calc/command.hpp"
 #include "calc/design.hpp"
@@ -51,16 +52,30 @@ class Synthesize final : public DesignCommand {
     Report report(common, name(), columns(), entries(d, pair));
     const std::optional<float> at = dispersive_ ? std::optional<float>(f) : std::nullopt;
     const cuplo::Model model = common.model_choice();
-    const cuplo::Result<cuplo::Synthesis> r = at ? cuplo::synthesize(sub, n, target, *at, model)
-                                                 : cuplo::synthesize(sub, n, target, model);
+    const cuplo::Process& rules = process();
+    const cuplo::Result<cuplo::FittedSynthesis> r =
+        at ? cuplo::synthesize(sub, n, target, *at, rules, model)
+           : cuplo::synthesize(sub, n, target, rules, model);
     // A closed-form search that found no strips says what this substrate can reach (a search
-    // of the field model's range would take many field solutions).
+    // of the field model's range would take many field solutions); one that found strips the
+    // process cannot make says so itself.
+    const bool by_process = r.detail() != nullptr && std::string_view(r.detail()).starts_with("process");
     const std::string failure =
-        !r.ok() && r.failure() == cuplo::Failure::search_bound && model == cuplo::Model::closed_form
+        !r.ok() && r.failure() == cuplo::Failure::search_bound &&
+                model == cuplo::Model::closed_form && !by_process
             ? unreachable(sub, n, target, at)
-            : std::string();
+        : by_process ? beyond_process(r.point().zo)
+                     : std::string();
     if (!report.accept(r, {}, failure)) return report.status();
-    const cuplo::Synthesis& y = *r;
+    const cuplo::Synthesis& y = r->synthesis;
+    if (const std::string why = cuplo::uncompensable(rules, y.section, common.length_unit());
+        !why.empty()) {
+        throw UsageError("--etch: " + why);
+    }
+    if (r->fit.binding != cuplo::Binding::none &&
+        !report.caution(cuplo::describe(r->fit, common.length_unit()))) {
+      return report.status();
+    }
 
     Cell quarter = Cell::none();
     if (f > 0.0f) {

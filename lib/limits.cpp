@@ -62,7 +62,14 @@ std::string describe(Limit limit, const DesignPoint& p) {
     std::snprintf(text, sizeof text, "%s = %.6g is above %g, the models' accuracy limit",
                   row.quantity, static_cast<double>(value), static_cast<double>(row.high));
   }
-  return text;
+  std::string line = text;
+  for (const ValidatedError& band : kValidatedErrors) {
+    if (band.limit == limit && value >= band.low && value < band.high) {
+      line += std::string(": ") + band.words + "; the field model does not have this limit";
+      break;
+    }
+  }
+  return line;
 }
 
 }  // namespace cuplo

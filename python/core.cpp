@@ -10,6 +10,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -17,10 +18,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "cuplo/coupler.hpp"
 #include "cuplo/layout.hpp"
+#include "cuplo/tolerance.hpp"
 #include "cuplo/units.hpp"
 
 namespace py = pybind11;
@@ -261,6 +265,92 @@ py::tuple synthesize(const SubstrateValues& sub, std::int32_t n, bool pair, floa
   return py::make_tuple(values, outcome.to_python());
 }
 
+// The Monte Carlo of a coupler's tolerances, length L (or, with fo above 0, the nominal
+// design's quarter wave at fo, judged there). tolerances: (value, relative) for W, S, H, Er,
+// T and the etch; spec: (given, low, high) by quantity. Returns (summary, samples, outcome):
+// summary a dict of the statistics (None on a failure), samples an array (samples, 12) of
+// W, S, H, Er, T and the seven quantities (NaN where a sample failed), or None unless kept.
+py::tuple tolerance(const SubstrateValues& sub, std::int32_t n, float w, float s, float length,
+                    float fo, float reference, int model,
+                    const std::array<std::pair<float, bool>, 6>& tolerances, float etch,
+                    int distribution, std::int64_t samples, std::uint64_t seed,
+                    const std::array<std::tuple<bool, float, float>, cuplo::kQuantityCount>& spec,
+                    bool keep, std::uint32_t threads) {
+  cuplo::ToleranceRequest q;
+  q.substrate = substrate_of(sub);
+  q.coupler = {{n, w, s}, length};
+  q.reference_ohm = reference;
+  q.model = static_cast<cuplo::Model>(model);
+  std::array<cuplo::Tolerance*, 6> into{&q.w, &q.s, &q.h, &q.er, &q.t, &q.etch};
+  for (std::size_t i = 0; i < into.size(); ++i) {
+    *into[i] = {tolerances[i].first, tolerances[i].second};
+  }
+  q.nominal_etch = etch;
+  q.distribution = static_cast<cuplo::Distribution>(distribution);
+  q.samples = samples;
+  q.seed = seed;
+  q.threads = threads;
+  for (std::size_t k = 0; k < spec.size(); ++k) {
+    q.spec[k] = {std::get<0>(spec[k]), std::get<1>(spec[k]), std::get<2>(spec[k])};
+  }
+  q.keep_samples = keep;
+  Outcome outcome;
+  std::optional<cuplo::Result<cuplo::ToleranceResult>> r;
+  {
+    py::gil_scoped_release unlocked;
+    if (fo > 0.0f) {
+      const cuplo::Result<float> l =
+          cuplo::Analysis(q.substrate, q.coupler.section, q.model).quarter_wave_length(fo);
+      outcome.take(l);
+      if (l.ok()) {
+        q.coupler.length = *l;
+        q.operating_ghz = fo;
+      }
+    }
+    if (!outcome.failed()) r.emplace(cuplo::tolerance(q));
+  }
+  if (!r) return py::make_tuple(py::none(), py::none(), outcome.to_python());
+  outcome.take(*r);
+  if (!r->ok()) return py::make_tuple(py::none(), py::none(), outcome.to_python());
+  const cuplo::ToleranceResult& t = r->value();
+  py::dict summary;
+  summary["samples"] = t.samples;
+  summary["failed"] = t.failed;
+  summary["operating_ghz"] = t.operating_ghz;
+  summary["length"] = q.coupler.length;
+  py::array_t<double> nominal(cuplo::kQuantityCount);
+  py::array_t<double> mean(cuplo::kQuantityCount);
+  py::array_t<double> sd(cuplo::kQuantityCount);
+  py::array_t<double> points({cuplo::kQuantityCount, cuplo::kPercentiles.size()});
+  py::array_t<std::int64_t> passing(cuplo::kQuantityCount);
+  for (std::size_t k = 0; k < cuplo::kQuantityCount; ++k) {
+    const cuplo::Spread& sp = t.spread[k];
+    nominal.mutable_at(k) = static_cast<double>(sp.nominal);
+    mean.mutable_at(k) = sp.mean;
+    sd.mutable_at(k) = sp.sd;
+    passing.mutable_at(k) = t.passing[k];
+    for (std::size_t i = 0; i < cuplo::kPercentiles.size(); ++i) {
+      points.mutable_at(k, i) = sp.percentile[i];
+    }
+  }
+  summary["nominal"] = nominal;
+  summary["mean"] = mean;
+  summary["sd"] = sd;
+  summary["percentiles"] = points;
+  summary["passing"] = passing;
+  summary["passing_all"] = t.passing_all;
+  if (!keep) return py::make_tuple(summary, py::none(), outcome.to_python());
+  constexpr std::size_t kColumns = 5 + cuplo::kQuantityCount;
+  Floats drawn({static_cast<py::ssize_t>(t.drawn.size()), static_cast<py::ssize_t>(kColumns)});
+  float* o = drawn.mutable_data();
+  for (const cuplo::Sample& x : t.drawn) {
+    const std::array<float, 5> design{x.w, x.s, x.h, x.er, x.t};
+    o = std::copy(design.begin(), design.end(), o);
+    for (const float v : x.values) *o++ = x.ok ? v : kNan;
+  }
+  return py::make_tuple(summary, drawn, outcome.to_python());
+}
+
 const char* problem_name(cuplo::layout::Problem::What what) {
   using W = cuplo::layout::Problem::What;
   switch (what) {
@@ -282,6 +372,8 @@ const char* problem_name(cuplo::layout::Problem::What what) {
       return "straps";
     case W::extent:
       return "extent";
+    case W::etch:
+      return "etch";
   }
   return "unknown";
 }
@@ -452,6 +544,7 @@ PYBIND11_MODULE(_core, m) {
   m.def("quarter_wave", &quarter_wave);
   m.def("centre_frequency", &centre_frequency);
   m.def("synthesize", &synthesize);
+  m.def("tolerance", &tolerance);
   bind_drawing(m);
   m.def("layout", &layout);
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cuplo/coupler.hpp"
+#include "cuplo/process.hpp"
 #include "cuplo/result.hpp"
 
 namespace cuplo::layout {
@@ -79,11 +80,16 @@ struct Design {
   float zoo = 0.0f;          // ohms
   float coupling_db = 0.0f;  // dB
   float centre_ghz = 0.0f;   // the frequency at which L is a quarter wave
+  // The process's rules: what they did to a synthesized design (Binding::none for a design
+  // given by its geometry, which they do not change), and the etch the mask is drawn for:
+  // every copper edge drawn this far outward, so that the etched copper is the design.
+  Fit fit;
+  float etch = 0.0f;  // inches per edge
 };
 
 // Why a design cannot be drawn, by the design value at fault.
 struct Problem {
-  enum class What { none, grid, strips, width, spacing, length, feeds, straps, extent };
+  enum class What { none, grid, strips, width, spacing, length, feeds, straps, extent, etch };
   What what = What::none;
   std::string message;  // what is wrong, without the option's name
 };
@@ -102,7 +108,10 @@ inline constexpr float kStrapWidthInches = 0.001f;
 // narrower than the grid), or What::none.
 Problem on_grid(const CrossSection& section, std::int32_t grid_nm);
 
-// The drawing of the design on a grid of grid_nm nanometres, named name.
+// The drawing of the design on a grid of grid_nm nanometres, named name. With an etch, every
+// rectangle of copper and every pad is drawn that much larger on each side (rounded to the
+// grid): fingers W + 2e wide, gaps between the two conductors S - 2e. What::etch when the
+// compensated gaps would close or the fingers vanish.
 Built draw(const Design& design, std::int32_t grid_nm, const std::string& name);
 
 // What to draw: the coupler's geometry with its length, or with the length a quarter wave at
@@ -119,6 +128,8 @@ struct Request {
   float reference_impedance = 50.0f;  // ohms, the feed lines' impedance
   float feed_length = -1.0f;          // inches; negative: two substrate heights
   Model model = Model::closed_form;   // of the synthesis and the analyses
+  // targets: synthesized held to its minimums (process.hpp); every kind: drawn for its etch.
+  Process process;
 };
 
 // The design of a request on a substrate: the cross-section, its length and centre frequency,

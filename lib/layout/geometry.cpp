@@ -74,7 +74,9 @@ std::string describe(const Design& d) {
          ", H = " + shortest(sub.h) + " in, T = " + shortest(sub.t) +
          " in; Zo = " + fixed(d.zo, 2) + " ohm, coupling " + fixed(d.coupling_db, 2) +
          " dB, centre frequency " + fixed(d.centre_ghz, 3) + " GHz; " +
-         fixed(d.reference_impedance, 1) + " ohm feeds " + shortest(d.reference_width) + " in wide";
+         fixed(d.reference_impedance, 1) + " ohm feeds " + shortest(d.reference_width) +
+         " in wide" +
+         (d.etch != 0.0f ? "; mask drawn for an etch of " + shortest(d.etch) + " in per edge" : "");
 }
 
 Box box(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
@@ -129,6 +131,7 @@ struct Units {
   std::int64_t feed = 0;  // feed length
   std::int64_t ws = 0;    // strap width
   std::int64_t straps_per_end = 0;
+  std::int64_t etch = 0;  // every copper edge drawn this far outward
 };
 
 // The design on the grid, or why it cannot be drawn there: what the grid cannot resolve, what
@@ -151,7 +154,8 @@ Problem to_units(const Design& d, std::int32_t grid_nm, Units& u) {
   const auto wref_half = grid_units(0.5f * d.reference_width, grid_nm);
   const auto feed = grid_units(d.feed_length, grid_nm);
   const auto ws = grid_units(std::fmin(d.section.w, kStrapWidthInches), grid_nm);
-  if (!w || !s || !half || !wref_half || !feed || !ws) {
+  const auto etch = grid_units(d.etch, grid_nm);
+  if (!w || !s || !half || !wref_half || !feed || !ws || !etch) {
     return {W::extent,
             "the drawing does not fit the 32-bit coordinates of a " + grid_text + " grid"};
   }
@@ -164,6 +168,16 @@ Problem to_units(const Design& d, std::int32_t grid_nm, Units& u) {
   u.feed = *feed;
   u.ws = std::max<std::int64_t>(*ws, 1);  // a grid coarser than a bond wire: one grid unit
   u.straps_per_end = u.n / 2 - 1;
+  if (*etch < 0) return {W::etch, "the etch is negative"};
+  u.etch = *etch;
+  // The mask pre-compensated for the etch: the gaps between the conductors are drawn 2e
+  // narrower, the fingers 2e wider. A gap that closes would join the two conductors.
+  if (u.s - 2 * u.etch < 1) {
+    return {W::etch, "compensated for an etch of " + micrometres(u.etch, grid_nm) +
+                         " um per edge, the gaps (" + micrometres(u.s, grid_nm) +
+                         " um) would be drawn " + micrometres(u.s - 2 * u.etch, grid_nm) +
+                         " um wide: the mask cannot be pre-compensated, the etch closes the gap"};
+  }
 
   // The feeds leave the outer fingers flush with the coupler's ends and must stay within the
   // end quarters, so that the middle half of the coupler is fingers only.
@@ -272,8 +286,8 @@ Built draw(const Design& d, std::int32_t grid_nm, const std::string& name) {
     return refused(p.what, std::move(p.message));
   }
   const Stack y(u);
-  const std::int64_t reach_x = u.half + u.s + u.w;
-  const std::int64_t reach_y = std::max(-y.y0, y.top) + u.feed + u.wref;
+  const std::int64_t reach_x = u.half + u.s + u.w + u.etch;
+  const std::int64_t reach_y = std::max(-y.y0, y.top) + u.feed + u.wref + u.etch;
   if ((std::max(reach_x, reach_y) + 1) * grid_nm > kMaxMetalNm) {
     return refused(Problem::What::extent,
                    "the drawing does not fit the 32-bit nanometre coordinates of a footprint");
@@ -284,11 +298,23 @@ Built draw(const Design& d, std::int32_t grid_nm, const std::string& name) {
   dr.description = describe(d);
   dr.grid_nm = grid_nm;
   dr.strap_width = static_cast<std::int32_t>(u.ws);
-  dr.gap = static_cast<std::int32_t>(u.s);
+  dr.gap = static_cast<std::int32_t>(u.s - 2 * u.etch);
   add_fingers(dr, u, y);
   add_ports(dr, u, y);
   add_straps(dr, u, y);
-  dr.bounds = box(-reach_x, y.y0 - u.feed - u.wref, reach_x, y.top + u.feed + u.wref);
+  dr.bounds = box(-(u.half + u.s + u.w), y.y0 - u.feed - u.wref, u.half + u.s + u.w,
+                  y.top + u.feed + u.wref);
+  if (u.etch != 0) {
+    const auto grown = [e = static_cast<std::int32_t>(u.etch)](Box& r) {
+      r.lo.x -= e;
+      r.lo.y -= e;
+      r.hi.x += e;
+      r.hi.y += e;
+    };
+    for (Piece& piece : dr.copper) grown(piece.box);
+    for (Port& port : dr.ports) grown(port.pad);
+    grown(dr.bounds);
+  }
   return b;
 }
 

@@ -8,14 +8,16 @@
 namespace cuplo::layout {
 namespace {
 
-// The cross-section the request draws, with the limits its synthesis left.
-Result<CrossSection> section_of(const Substrate& sub, const Request& q) {
+// The cross-section the request draws, with the limits its synthesis left and what the
+// process's rules did to it.
+Result<CrossSection> section_of(const Substrate& sub, const Request& q, Fit& fit) {
   if (q.kind != Request::Kind::targets) return q.section;
-  const Result<Synthesis> r = q.dispersive
-                                  ? synthesize(sub, q.section.n, q.target, q.frequency, q.model)
-                                  : synthesize(sub, q.section.n, q.target, q.model);
+  const Result<FittedSynthesis> r =
+      q.dispersive ? synthesize(sub, q.section.n, q.target, q.frequency, q.process, q.model)
+                   : synthesize(sub, q.section.n, q.target, q.process, q.model);
   if (!r) return Result<CrossSection>::failed(r.failure(), r.detail(), r.limits(), r.point());
-  return {r->section, r.limits(), r.point()};
+  fit = r->fit;
+  return {r->synthesis.section, r.limits(), r.point()};
 }
 
 }  // namespace
@@ -24,7 +26,10 @@ Result<Design> plan(const Substrate& sub, const Request& q) noexcept {
   if (q.kind != Request::Kind::length && !(q.frequency > 0.0f && std::isfinite(q.frequency))) {
     return Result<Design>::failed(Failure::invalid_input, "f: frequency not positive");
   }
-  const Result<CrossSection> xs = section_of(sub, q);
+  if (const char* why = invalid(q.process)) return Result<Design>::failed(Failure::invalid_input, why);
+  Fit fit;
+  fit.process = q.process;
+  const Result<CrossSection> xs = section_of(sub, q, fit);
   if (!xs) return Result<Design>::failed(xs.failure(), xs.detail(), xs.limits(), xs.point());
   Limits left = xs.limits();
 
@@ -72,6 +77,8 @@ Result<Design> plan(const Substrate& sub, const Request& q) noexcept {
   d.zoo = z->zoo;
   d.coupling_db = z->coupling_db;
   d.centre_ghz = fo;
+  d.fit = fit;
+  d.etch = q.process.etch;
   return {d, left, p};
 }
 

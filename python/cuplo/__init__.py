@@ -67,6 +67,8 @@ __all__ = [
     "response",
     "sensitivity",
     "synthesize",
+    "tolerance",
+    "ToleranceResult",
 ]
 
 #: The library's version, "major.minor".
@@ -1083,6 +1085,229 @@ def layout(substrate: Substrate, coupler: Optional[Union[Coupler, CrossSection]]
     if output is not None:
         result.write(output)
     return result
+
+
+# --- Tolerances -----------------------------------------------------------------------------
+
+#: The quantities of a Monte Carlo, in the library's order: Zo (ohms) and the coupling (dB)
+#: at the operating frequency, the sample's own centre frequency (hertz), and there the
+#: amplitude balance |S21|/|S41| (dB), the phase difference of ports 2 and 4 (degrees), the
+#: isolation and the return loss (dB).
+TOLERANCE_QUANTITIES = ("zo", "coupling_db", "fo", "balance_db", "phase_deg", "isolation_db",
+                        "return_loss_db")
+#: The percentiles a Monte Carlo reports.
+PERCENTILES = (1.0, 5.0, 50.0, 95.0, 99.0)
+_FO = TOLERANCE_QUANTITIES.index("fo")
+
+
+@dataclass(frozen=True)
+class ToleranceResult:
+    """A Monte Carlo of a coupler over its tolerances (:func:`tolerance`).
+
+    Attributes
+    ----------
+    samples, failed : int
+        Samples drawn; those the models could not analyse (left out of the statistics,
+        counted outside every limit).
+    operating_frequency : float
+        Hertz: where Zo, the coupling and the four-port values are taken.
+    length : float
+        The coupled length, metres.
+    nominal, mean, sd : dict
+        By quantity (``TOLERANCE_QUANTITIES``): the nominal design's value, the samples' mean
+        and standard deviation. Frequencies in hertz.
+    percentiles : dict
+        By quantity: an array of the 1, 5, 50, 95 and 99 % points (``PERCENTILES``).
+    yield_ : dict
+        The share (0 to 1) of the samples within each limit given, by quantity, and within
+        all of them (``"all"``); empty without limits.
+    values : dict or None
+        With ``keep_samples``: an array per sample of each design value (``"w"``, ``"s"``,
+        ``"h"``, ``"t"`` in metres, ``"er"``) and each quantity (NaN where it failed).
+    """
+
+    samples: int
+    failed: int
+    operating_frequency: float
+    length: float
+    nominal: dict
+    mean: dict
+    sd: dict
+    percentiles: dict
+    yield_: dict
+    values: Optional[dict]
+
+
+def _tolerance_of(argument: str, value, dimension: Dimension) -> tuple:
+    """(value, relative) in the library's unit: "5%" of the value, a text with its unit, or a
+    number (SI; Er plain)."""
+    if value is None:
+        return (0.0, False)
+    if isinstance(value, str) and value.strip().endswith("%"):
+        percent = _units.to_library(argument, value.strip()[:-1], Dimension.plain,
+                                    Bound.non_negative)
+        return (percent / 100.0, True)
+    return (_units.to_library(argument, value, dimension, Bound.non_negative), False)
+
+
+def _window(argument: str, limits, dimension: Dimension, symmetric: bool) -> tuple:
+    """(given, low, high) in the library's units from "C+-T" (T in % of C, or with a unit),
+    a pair (centre, tolerance), or for a symmetric limit one largest value."""
+    if limits is None:
+        return (False, 0.0, 0.0)
+
+    def part(text):
+        if isinstance(text, str):
+            text = text.strip()
+            if dimension is Dimension.plain and text.endswith("deg"):
+                text = text[:-3]
+        return _units.to_library(argument, text, dimension, Bound.non_negative)
+
+    if symmetric:
+        x = part(limits)
+        return (True, -x, x)
+    if isinstance(limits, str):
+        if "+-" not in limits:
+            raise ValueError(f"{argument}: {limits!r} is not CENTRE+-TOLERANCE")
+        centre_text, tol_text = limits.split("+-", 1)
+    else:
+        centre_text, tol_text = limits
+    centre = part(centre_text)
+    if isinstance(tol_text, str) and tol_text.strip().endswith("%"):
+        tol = _units.to_library(argument, tol_text.strip()[:-1], Dimension.plain,
+                                Bound.non_negative) / 100.0 * centre
+    else:
+        tol = part(tol_text)
+    return (True, centre - tol, centre + tol)
+
+
+def tolerance(substrate: Substrate, coupler: Union[Coupler, CrossSection], *,
+              fo: Optional[Frequency] = None, w_tol=None, s_tol=None, h_tol=None, er_tol=None,
+              t_tol=None, etch: Length = 0.0, etch_tol=None,
+              distribution: Literal["normal", "uniform"] = "normal", samples: int = 10_000,
+              seed: int = 1, spec_coupling=None, spec_balance=None, spec_phase=None,
+              spec_fo=None, reference: Union[float, str] = 50.0,
+              model: ModelName = "closed-form", keep_samples: bool = True,
+              threads: int = 0) -> ToleranceResult:
+    """A Monte Carlo of the coupler over its manufacturing tolerances, as
+    ``cuplo-calc tolerance``.
+
+    Each sample draws W, S, H, Er, T and the etch independently around the nominal design,
+    from its own random stream (the same seed gives the same samples on every machine and
+    any number of threads), and is analysed at the operating frequency: the nominal design's
+    centre frequency, or ``fo``.
+
+    Parameters
+    ----------
+    substrate : Substrate
+    coupler : Coupler or CrossSection
+        A Coupler (its length), or a CrossSection with ``fo`` (the length then the nominal
+        design's quarter wave at fo).
+    fo : float or str, optional
+        The centre frequency, hertz: with a CrossSection.
+    w_tol, s_tol, h_tol, t_tol : float or str, optional
+        Tolerances: metres, a text with its unit (``"25um"``) or a percentage (``"5%"``).
+    er_tol : float or str, optional
+        Tolerance of Er: a number or a percentage.
+    etch : float or str, optional
+        The nominal etch per edge, metres (for a percentage ``etch_tol``).
+    etch_tol : float or str, optional
+        Tolerance of the etch per edge: W - 2e and S + 2e together.
+    distribution : {"normal", "uniform"}, optional
+        Normal: a tolerance is three standard deviations. Uniform: the half-width.
+    samples : int, optional
+        1 to 1,000,000 (default 10,000).
+    seed : int, optional
+        0 to 2**64 - 1.
+    spec_coupling, spec_phase, spec_fo : str or (centre, tolerance), optional
+        Limits for the yield: ``"3+-0.5dB"`` (the coupling's magnitude), ``"90+-3deg"``,
+        ``"5.8GHz+-2%"`` (or a pair such as ``(3, 0.5)``, ``(5.8e9, "2%")``).
+    spec_balance : float or str, optional
+        The largest amplitude imbalance, dB.
+    reference : float or str, optional
+        Every port's termination, ohms.
+    model : {"closed-form", "field"}, optional
+    keep_samples : bool, optional
+        Return every sample's values (``values``).
+    threads : int, optional
+        0: every core. The result is the same for any number.
+
+    Returns
+    -------
+    ToleranceResult
+
+    Raises
+    ------
+    ValueError
+        Bad input, naming the argument: a tolerance negative, or as large as its value.
+    ModelError
+        The nominal design cannot be analysed.
+    """
+    if isinstance(coupler, Coupler):
+        if fo is not None:
+            raise ValueError("fo: the Coupler has its length; give a CrossSection with fo")
+        section, length = coupler.section, _units.library(coupler.length, _units.METRES_PER_INCH)
+        fo_ghz = 0.0
+    elif isinstance(coupler, CrossSection):
+        if fo is None:
+            raise ValueError("fo: a CrossSection needs the centre frequency (or give a Coupler)")
+        section, length = coupler, 1.0
+        fo_ghz = _units.to_library("fo", fo, Dimension.frequency, Bound.positive)
+    else:
+        raise ValueError(f"coupler: {coupler!r} is not a Coupler or a CrossSection")
+    if distribution not in ("normal", "uniform"):
+        raise ValueError(f"distribution: {distribution!r} is not 'normal' or 'uniform'")
+    for name, v, low, high in (("samples", samples, 1, 1_000_000), ("seed", seed, 0, 2**64 - 1),
+                               ("threads", threads, 0, 64)):
+        if isinstance(v, bool) or not isinstance(v, int) or not low <= v <= high:
+            raise ValueError(f"{name}: {v!r} is not a whole number from {low} to {high}")
+    L = Dimension.length
+    tols = [_tolerance_of("w_tol", w_tol, L), _tolerance_of("s_tol", s_tol, L),
+            _tolerance_of("h_tol", h_tol, L), _tolerance_of("er_tol", er_tol, Dimension.plain),
+            _tolerance_of("t_tol", t_tol, L), _tolerance_of("etch_tol", etch_tol, L)]
+    etch_in = _units.to_library("etch", etch, L, Bound.non_negative)
+    spec = [(False, 0.0, 0.0)] * len(TOLERANCE_QUANTITIES)
+    given = _window("spec_coupling", spec_coupling, Dimension.decibel, False)
+    spec[1] = (given[0], -given[2], -given[1])  # the magnitude's limits, as negative dB
+    spec[2] = _window("spec_fo", spec_fo, Dimension.frequency, False)
+    spec[3] = _window("spec_balance", spec_balance, Dimension.decibel, True)
+    spec[4] = _window("spec_phase", spec_phase, Dimension.plain, False)
+    z = _units.to_library("reference", reference, Dimension.impedance, Bound.positive)
+    sub, n, w, s = _scalar_section(substrate, section)
+    summary, drawn, outcome = _core.tolerance(
+        sub, n, w, s, length, fo_ghz, z, _model(model), tols, etch_in,
+        0 if distribution == "normal" else 1, samples, seed, spec, keep_samples, threads)
+    _report(outcome)
+    hz = _units.HERTZ_PER_GHZ
+
+    def by_quantity(values) -> dict:
+        out = {q: float(v) for q, v in zip(TOLERANCE_QUANTITIES, values)}
+        out["fo"] *= hz
+        return out
+
+    points = {q: np.array(row, dtype=np.float64) for q, row in
+              zip(TOLERANCE_QUANTITIES, summary["percentiles"])}
+    points["fo"] = points["fo"] * hz
+    shares = {}
+    for k, q in enumerate(TOLERANCE_QUANTITIES):
+        if spec[k][0]:
+            shares[q] = int(summary["passing"][k]) / samples
+    if shares:
+        shares["all"] = int(summary["passing_all"]) / samples
+    values = None
+    if drawn is not None:
+        m = _units.METRES_PER_INCH
+        columns = ("w", "s", "h", "er", "t") + TOLERANCE_QUANTITIES
+        scale = {"w": m, "s": m, "h": m, "t": m, "fo": hz}
+        values = {c: drawn[:, j].astype(np.float64) * scale.get(c, 1.0)
+                  for j, c in enumerate(columns)}
+    sd = by_quantity(summary["sd"])
+    return ToleranceResult(
+        samples=int(summary["samples"]), failed=int(summary["failed"]),
+        operating_frequency=float(np.float32(summary["operating_ghz"])) * hz,
+        length=float(np.float32(summary["length"])) * _units.METRES_PER_INCH,
+        nominal=by_quantity(summary["nominal"]), mean=by_quantity(summary["mean"]), sd=sd,
+        percentiles=points, yield_=shares, values=values)
 
 
 def __getattr__(name: str):

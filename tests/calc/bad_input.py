@@ -66,6 +66,13 @@ BAD = [
     (L + ["--zo", "50", "--l", "0.1"], ["--zo", "not both"], ".gds"),
     (T + ["--f", "0"], ["--f: 0 GHz"], ".gds"),
     (L + ["--w", "1mil", "-o", f"{folder}/x.txt"], ["-o:"], ".gds"),  # the extension decides
+    # Process rules: lengths of 0 or more; an etch whose compensation closes the gaps.
+    (["impedance", "--min-s", "-1mil"] + D, ["--min-s:", "-1mil"]),
+    (["synthesize", "--min-w", "2 parsecs"] + D, ["--min-w:", "parsecs"]),
+    (["impedance", "--etch", "1mil"] + D, ['--etch: "1mil"', "closes the gap", "S = 0.002 in"]),
+    (L + ["--etch", "1.2mil"], ['--etch: "1.2mil"', "inverts the gap"], ".gds"),
+    (T + ["--etch", "26um"], ["--etch: 0.00102", "closes the gap"], ".kicad_mod"),
+    (["synthesize", "--etch", "26um"] + D, ["--etch:", "inverts the gap"]),
 ]
 # (arguments, exit status, stderr, stdout expected)
 LIMITS = [

@@ -59,7 +59,7 @@ SLIPS = [
      ['--W: impedance takes no such option ("--W=2mil"); did you mean --w?'], None),
     (["synthesise", *D], 2,
      ['"synthesise" is not a command (impedance, dispersion, synthesize, sensitivity, response, '
-      "layout); did you mean synthesize?"], None),
+      "layout, tolerance); did you mean synthesize?"], None),
     # The parser's complaints in the house's form.
     (["impedance", *D, "--w", "1mil", "--w", "2mil"], 2, ["--w: given twice"], None),
     (["impedance", *D, "--w"], 2, ["--w: no value given"], None),

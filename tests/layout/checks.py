@@ -13,15 +13,22 @@ import subprocess
 NM_PER_INCH = 25.4e6
 
 
-def draw(command, n, path, grid_nm):
-    """Runs the layout command; returns the design values it printed, in nanometres."""
+def draw(command, n, path, grid_nm, etch_nm=0):
+    """Runs the layout command; returns the copper it should draw, in nanometres: the design
+    values it printed, with the mask's compensation for an etch of etch_nm per edge (every
+    copper edge that much outward: fingers and feeds 2e wider, gaps 2e narrower)."""
+    etch = ["--etch", f"{etch_nm}nm"] if etch_nm else []
     run = subprocess.run(command + ["--n", str(n), "--grid", f"{grid_nm / 1000}um",
-                                    "-o", path, "--format", "json"],
+                                    "-o", path, "--format", "json"] + etch,
                          capture_output=True, text=True, check=False)
     if run.returncode != 0:
         raise SystemExit(f"N = {n}: exit {run.returncode}: {run.stderr.strip()}")
     row = json.loads(run.stdout)["rows"][0]
-    return {key[:-3]: value * NM_PER_INCH for key, value in row.items() if key.endswith("_in")}
+    design = {key[:-3]: value * NM_PER_INCH for key, value in row.items() if key.endswith("_in")}
+    design["w"] += 2 * etch_nm
+    design["feed_width"] += 2 * etch_nm
+    design["s"] -= 2 * etch_nm
+    return design
 
 
 def distance(p, segment):

@@ -1,5 +1,7 @@
 """The mask as KLayout reads it: klayout -b -r klayout_test.py -rd here=DIR -rd command='C...'
-(the command's words separated by '|'; it gets --n, --grid, -o and --format json appended)."""
+(the command's words separated by '|'; it gets --n, --grid, -o and --format json appended).
+Drawn as designed, and with the mask compensated for an etch: the fingers read back 2e wider
+and the gaps 2e narrower."""
 import os
 import sys
 import tempfile
@@ -10,12 +12,13 @@ sys.path.insert(0, here)  # noqa: F821 (set by -rd)
 from checks import check, draw  # noqa: E402
 
 GRID = 1
+ETCH_NM = 7_000
 faults = []
-for n in (4, 6):
+for n, etch in ((4, 0), (6, 0), (4, ETCH_NM), (6, ETCH_NM)):
     with tempfile.TemporaryDirectory() as folder:
         # Names of odd and even length: GDSII pads an odd string to an even record.
         path = os.path.join(folder, "idc4.gds" if n == 4 else "idc_6.gds")
-        design = draw(command.split("|"), n, path, GRID)  # noqa: F821 (set by -rd)
+        design = draw(command.split("|"), n, path, GRID, etch)  # noqa: F821 (set by -rd)
         layout = pya.Layout()
         layout.read(path)
     nm = layout.dbu * 1000
@@ -45,6 +48,7 @@ for n in (4, 6):
         if shape.is_text():
             x, y = shape.text.x * nm, shape.text.y * nm
             pads[shape.text.string] = ((x, y), across(x, y))
-    faults += check(n, GRID, design, cut, len(pieces), piece_at, straps, pads)
-print("\n".join(faults) or "masks read by KLayout: N = 4 and 6 pass")
+    faults += [f"{f} (etch {etch} nm)" if etch else f
+               for f in check(n, GRID, design, cut, len(pieces), piece_at, straps, pads)]
+print("\n".join(faults) or "masks read by KLayout: N = 4 and 6, with and without etch, pass")
 sys.exit(1 if faults else 0)
