@@ -103,7 +103,11 @@ std::string micrometres(std::int64_t units, std::int32_t grid_nm) {
 Problem on_grid(const CrossSection& xs, std::int32_t grid_nm) {
   using W = Problem::What;
   if (grid_nm < 1) return {W::grid, "the grid is not a positive number of nanometres"};
-  if (xs.n != 4 && xs.n != 6) return {W::strips, "the coupler has 4 or 6 fingers"};
+  // Alternate fingers form the two conductors: an even number of them, as the field model
+  // takes (the closed-form models four or six).
+  if (xs.n < 2 || xs.n > 12 || xs.n % 2 != 0) {
+    return {W::strips, "the coupler has an even number of fingers from 2 to 12"};
+  }
   const double grid_inches = grid_nm / kNanometresPerInch;
   if (!(static_cast<double>(xs.w) >= grid_inches)) {
     return {W::width, "the fingers (" + um_of_inches(xs.w) + " um) are narrower than the grid (" +
