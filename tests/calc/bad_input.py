@@ -56,7 +56,7 @@ BAD = [
     (L + ["--reference", "40"], ["--reference: 40 ohm", "end quarters"], ".svg"),
     (L + ["--reference", "8", "--l", "40mil"], ["--reference: 8 ohm", "overlap"], ".gds"),
     (L + ["--reference", "900"], ["--reference: 900 ohm", "no microstrip"], ".gds"),
-    (L + ["--grid", "1mm"], ["--w:", "narrower than the grid"], ".gds"),
+    (L + ["--grid", "1mm"], ["--w:", "(38.1 um) are narrower than the grid (1000 um)"], ".gds"),
     (L + ["--grid", "0.0015um"], ["--grid", "0.0015um", "whole number"], ".gds"),
     (L + ["--feed-length", "-1mil"], ["--feed-length", "-1mil"], ".gds"),
     (L + ["--fo", "0"], ["--fo", "0"], ".svg"),

@@ -41,6 +41,9 @@ TEST(Library, InvalidInputNamesTheValue) {
         Target::zo_and_coupling(50.0f, 0.0f), Target::zoe_and_zoo(50.0f, 50.0f)}) {
     EXPECT_EQ(synthesize(kAlumina, 4, t).failure(), Failure::invalid_input);
   }
+  for (const Terminations& ends : {Terminations{0.0f, 50.0f}, Terminations{50.0f, -1.0f}}) {
+    EXPECT_EQ(four_port(kAlumina, {kDemo, 0.11f}, 10.0f, ends).failure(), Failure::invalid_input);
+  }
 }
 
 TEST(Library, LimitsTravelWithTheValues) {

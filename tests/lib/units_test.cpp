@@ -118,6 +118,10 @@ TEST(Units, Sweeps) {
   EXPECT_EQ(s->stop, 0.004f);
   EXPECT_EQ(s->step, 0.0005f);
   EXPECT_EQ(s->points(), 7);
+  // Ten million points at most.
+  const ValueKind count{Dimension::plain, Bound::positive, {}};
+  EXPECT_TRUE(cuplo::parse_sweep("--x", "1:10000000:1", count, LengthUnit::in, true).ok());
+  EXPECT_FALSE(cuplo::parse_sweep("--x", "1:10000001:1", count, LengthUnit::in, true).ok());
   // Bare parts in the unit given, written ones in theirs.
   const cuplo::Parsed<cuplo::Sweep> mixed =
       cuplo::parse_sweep("--w", "0.0254:2mil:0.0127", kWidth, LengthUnit::mm, true);
