@@ -511,11 +511,13 @@ std::string_view trimmed(std::string_view t) {
 }
 
 // A tolerance as cuplo-calc reads --w-tol: "5%" a fraction of the value (also a bare number
-// with % chosen beside the field), otherwise absolute, a bare number in the unit chosen.
+// with % chosen beside the field), otherwise absolute, a bare number in the unit chosen; an
+// empty field, as the option not given, none.
 cuplo::Parsed<cuplo::Tolerance> tolerance_of(const ToleranceField& f, std::string_view text,
                                              std::string_view unit) {
   using Out = cuplo::Parsed<cuplo::Tolerance>;
   text = trimmed(text);
+  if (text.empty()) return cuplo::Tolerance{};
   const bool percent_typed = !text.empty() && text.back() == '%';
   if (percent_typed) text.remove_suffix(1);
   if (percent_typed || (unit == "%" && !cuplo::typed_unit(text, f.dimension))) {
