@@ -24,6 +24,7 @@
 
 #include "cuplo/coupler.hpp"
 #include "cuplo/layout.hpp"
+#include "cuplo/process.hpp"
 #include "cuplo/tolerance.hpp"
 #include "cuplo/units.hpp"
 
@@ -227,28 +228,53 @@ py::tuple centre_frequency(const SubstrateValues& sub, std::int32_t n, float w, 
   return py::make_tuple(r.value_or(kNan), outcome.to_python());
 }
 
+// The process's rules (min_w, min_s, etch; inches) and the unit its lines are worded in:
+// micrometres, the unit in which a board or thin-film shop states its rules.
+using Rules = std::array<float, 3>;
+constexpr cuplo::LengthUnit kRulesUnit = cuplo::LengthUnit::um;
+
+cuplo::Process process_of(const Rules& rules) {
+  return {rules[0], rules[1], rules[2]};
+}
+
+const char* binding_name(cuplo::Binding binding) {
+  switch (binding) {
+    case cuplo::Binding::none:
+      return "none";
+    case cuplo::Binding::width:
+      return "width";
+    case cuplo::Binding::spacing:
+      return "spacing";
+  }
+  return "unknown";
+}
+
 // W and S for a target (zo and coupling, or zoe and zoo), from the static impedances or the
-// dispersive ones at f; with f above 0, the quarter-wave length there as cuplo-calc gives it.
+// dispersive ones at f, held to the process's minimums; with f above 0, the quarter-wave
+// length there as cuplo-calc gives it. values["binding"] names the minimum that bound,
+// values["process"] words it (or is empty) and values["etch"] says why the etch cannot be
+// compensated on this design (or is empty).
 py::tuple synthesize(const SubstrateValues& sub, std::int32_t n, bool pair, float a, float b,
-                     float f, bool dispersive, int model) {
+                     float f, bool dispersive, int model, const Rules& rules) {
   const cuplo::Substrate substrate = substrate_of(sub);
   const auto m = static_cast<cuplo::Model>(model);
+  const cuplo::Process process = process_of(rules);
   const cuplo::Target target =
       pair ? cuplo::Target::zoe_and_zoo(a, b) : cuplo::Target::zo_and_coupling(a, b);
-  const cuplo::Result<cuplo::Synthesis> r = dispersive
-                                                ? cuplo::synthesize(substrate, n, target, f, m)
-                                                : cuplo::synthesize(substrate, n, target, m);
+  const cuplo::Result<cuplo::FittedSynthesis> r =
+      dispersive ? cuplo::synthesize(substrate, n, target, f, process, m)
+                 : cuplo::synthesize(substrate, n, target, process, m);
   Outcome outcome;
   outcome.take(r);
   if (!r.ok()) return py::make_tuple(py::none(), outcome.to_python());
+  const cuplo::Synthesis& y = r->synthesis;
   float length = kNan;
   if (f > 0.0f) {
-    const cuplo::Result<float> l = cuplo::Analysis(substrate, r->section, m).quarter_wave_length(f);
+    const cuplo::Result<float> l = cuplo::Analysis(substrate, y.section, m).quarter_wave_length(f);
     outcome.take(l);
     if (!l.ok()) return py::make_tuple(py::none(), outcome.to_python());
     length = *l;
   }
-  const cuplo::Synthesis& y = *r;
   const cuplo::Impedances& c = y.check;
   py::dict values;
   values["w"] = y.section.w;
@@ -262,6 +288,9 @@ py::tuple synthesize(const SubstrateValues& sub, std::int32_t n, bool pair, floa
   values["check"] =
       std::array<float, 6>{c.zo, c.zoe, c.zoo, c.coupling_db, c.eeff_even, c.eeff_odd};
   values["length"] = length;
+  values["binding"] = binding_name(r->fit.binding);
+  values["process"] = cuplo::describe(r->fit, kRulesUnit);
+  values["etch"] = cuplo::uncompensable(process, y.section, kRulesUnit);
   return py::make_tuple(values, outcome.to_python());
 }
 
@@ -385,14 +414,16 @@ py::tuple refused(const cuplo::layout::Problem& problem) {
 }
 
 // The layout of a request (kind 0: a length, 1: a quarter wave at the frequency, 2: targets
-// synthesized and made a quarter wave at the frequency), drawn on a grid of grid_nm.
-// Returns (design values, drawing, problem, outcome); a problem (what, message) or a failure
-// leaves the first two None. As cuplo-calc: given fingers are judged against the grid before
-// the models, synthesized ones after them.
+// synthesized, held to the process's minimums, and made a quarter wave at the frequency),
+// drawn on a grid of grid_nm for the process's etch. Returns (design values, drawing, problem,
+// outcome); a problem (what, message) or a failure leaves the first two None. As cuplo-calc:
+// given fingers are judged against the grid and the etch before the models, synthesized ones
+// after them. values["process"]: the lines of the rules a given design breaks, or of the
+// minimum a synthesis stopped at; values["binding"]: that minimum.
 py::tuple layout(const SubstrateValues& sub, int kind, std::int32_t n, float w, float s,
                  float length, float frequency, float zo, float coupling, bool dispersive,
                  float reference, float feed_length, std::int32_t grid_nm, const std::string& name,
-                 int model) {
+                 int model, const Rules& rules) {
   using cuplo::layout::Problem;
   cuplo::layout::Request q;
   q.kind = static_cast<cuplo::layout::Request::Kind>(kind);
@@ -404,8 +435,11 @@ py::tuple layout(const SubstrateValues& sub, int kind, std::int32_t n, float w, 
   q.reference_impedance = reference;
   q.feed_length = feed_length;
   q.model = static_cast<cuplo::Model>(model);
+  q.process = process_of(rules);
   const bool targets = q.kind == cuplo::layout::Request::Kind::targets;
   if (!targets) {
+    const std::string why = cuplo::uncompensable(q.process, q.section, kRulesUnit);
+    if (!why.empty()) return refused({Problem::What::etch, why});
     const Problem p = cuplo::layout::on_grid(q.section, grid_nm);
     if (p.what != Problem::What::none) return refused(p);
   }
@@ -431,6 +465,13 @@ py::tuple layout(const SubstrateValues& sub, int kind, std::int32_t n, float w, 
   values["coupling_db"] = d.coupling_db;
   values["feed_width"] = d.reference_width;
   values["feed_length"] = d.feed_length;
+  values["binding"] = binding_name(d.fit.binding);
+  std::vector<std::string> lines = cuplo::breaches(q.process, q.section, kRulesUnit);
+  if (targets) {
+    lines.clear();
+    if (d.fit.binding != cuplo::Binding::none) lines.push_back(cuplo::describe(d.fit, kRulesUnit));
+  }
+  values["process"] = lines;
   return py::make_tuple(values, std::move(built.drawing), py::none(), outcome.to_python());
 }
 

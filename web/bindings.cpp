@@ -9,6 +9,7 @@
 #include <emscripten/val.h>
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -26,6 +27,7 @@
 #include "cuplo/limits.hpp"
 #include "cuplo/result.hpp"
 #include "cuplo/sweep.hpp"
+#include "cuplo/tolerance.hpp"
 #include "cuplo/touchstone.hpp"
 #include "cuplo/units.hpp"
 
@@ -458,6 +460,265 @@ val map_row(const val& input, double s, double wmin, double wmax, int columns) {
   return out;
 }
 
+// ---- Tolerances ------------------------------------------------------------------------------
+// The Monte Carlo of cuplo-calc tolerance on the page's design, its options read from the
+// panel's fields as cuplo-calc reads them, with its words.
+
+using cuplo::Quantity;
+
+// A tolerance field: the option it stands for, and the dimension of its absolute form.
+struct ToleranceField {
+  std::string_view field;
+  std::string_view option;
+  Dimension dimension;
+};
+
+constexpr std::array<ToleranceField, 5> kToleranceFields{{
+    {"w_tol", "--w-tol", Dimension::length},
+    {"s_tol", "--s-tol", Dimension::length},
+    {"h_tol", "--h-tol", Dimension::length},
+    {"er_tol", "--er-tol", Dimension::plain},
+    {"t_tol", "--t-tol", Dimension::length},
+}};
+
+// A limits field: the option, the quantity it judges, the dimension of its values, whether it
+// is one largest value (-X to X), and an example.
+struct LimitField {
+  std::string_view field;
+  std::string_view option;
+  Quantity quantity;
+  Dimension dimension;
+  bool symmetric;
+  std::string_view example;
+};
+
+constexpr std::array<LimitField, 4> kLimitFields{{
+    {"spec_coupling", "--spec-coupling", Quantity::coupling_db, Dimension::decibel, false,
+     "3+-0.5dB"},
+    {"spec_balance", "--spec-balance", Quantity::balance_db, Dimension::decibel, true, "0.5dB"},
+    {"spec_phase", "--spec-phase", Quantity::phase_deg, Dimension::plain, false, "90+-3deg"},
+    {"spec_fo", "--spec-fo", Quantity::fo_ghz, Dimension::frequency, false, "5.8GHz+-2%"},
+}};
+
+// cuplo-calc tolerance's output keys, by Quantity.
+constexpr std::array<const char*, cuplo::kQuantityCount> kQuantityKeys{
+    "zo_ohm", "coupling_db", "fo_ghz", "balance_db", "phase_deg", "isolation_db", "return_loss_db"};
+
+std::string_view trimmed(std::string_view t) {
+  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+  while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+  return t;
+}
+
+// A tolerance as cuplo-calc reads --w-tol: "5%" a fraction of the value (also a bare number
+// with % chosen beside the field), otherwise absolute, a bare number in the unit chosen; an
+// empty field, as the option not given, none.
+cuplo::Parsed<cuplo::Tolerance> tolerance_of(const ToleranceField& f, std::string_view text,
+                                             std::string_view unit) {
+  using Out = cuplo::Parsed<cuplo::Tolerance>;
+  text = trimmed(text);
+  if (text.empty()) return cuplo::Tolerance{};
+  const bool percent_typed = !text.empty() && text.back() == '%';
+  if (percent_typed) text.remove_suffix(1);
+  if (percent_typed || (unit == "%" && !cuplo::typed_unit(text, f.dimension))) {
+    const cuplo::Parsed<float> p =
+        cuplo::parse_value(f.option, text, {Dimension::plain, Bound::non_negative, {}}, "");
+    if (!p) return Out::refused(p.message());
+    return cuplo::Tolerance{*p / 100.0f, true};
+  }
+  const cuplo::Parsed<float> p = cuplo::parse_value(
+      f.option, text, {f.dimension, Bound::non_negative, {}}, unit == "%" ? "" : unit);
+  if (!p) return Out::refused(p.message());
+  return cuplo::Tolerance{*p, false};
+}
+
+// Limits as cuplo-calc reads --spec-coupling: "C+-T" (T with its unit or in % of C) or, for a
+// symmetric one, "X" for -X to X; the coupling's limits are on its magnitude.
+cuplo::Parsed<cuplo::Window> window_of(const LimitField& f, std::string_view all) {
+  using Out = cuplo::Parsed<cuplo::Window>;
+  const cuplo::ValueKind kind{f.dimension, Bound::non_negative, {}};
+  const std::string head = std::string(f.option) + ": " + quoted(all);
+  const auto value = [&](std::string_view part) {
+    part = trimmed(part);
+    if (f.quantity == Quantity::phase_deg && part.ends_with("deg")) part.remove_suffix(3);
+    return cuplo::parse_value(f.option, part, kind, "");
+  };
+  const std::string_view text = trimmed(all);
+  const std::size_t pm = text.find("+-");
+  cuplo::Window w;
+  w.given = true;
+  if (f.symmetric) {
+    if (pm != std::string_view::npos) {
+      return Out::refused(head + " is one largest value, e.g. " + std::string(f.example));
+    }
+    const cuplo::Parsed<float> x = value(text);
+    if (!x) return Out::refused(x.message());
+    w.low = -*x;
+    w.high = *x;
+    return w;
+  }
+  if (pm == std::string_view::npos) {
+    return Out::refused(head + " is not CENTRE+-TOLERANCE, e.g. " + std::string(f.example));
+  }
+  const cuplo::Parsed<float> centre = value(text.substr(0, pm));
+  if (!centre) return Out::refused(centre.message());
+  std::string_view tol_text = trimmed(text.substr(pm + 2));
+  float tol = 0.0f;
+  if (!tol_text.empty() && tol_text.back() == '%') {
+    tol_text.remove_suffix(1);
+    const cuplo::Parsed<float> pct =
+        cuplo::parse_value(f.option, tol_text, {Dimension::plain, Bound::non_negative, {}}, "");
+    if (!pct) return Out::refused(pct.message());
+    tol = *pct / 100.0f * *centre;
+  } else {
+    const cuplo::Parsed<float> t = value(tol_text);
+    if (!t) return Out::refused(t.message());
+    tol = *t;
+  }
+  const bool magnitude = f.quantity == Quantity::coupling_db;
+  w.low = magnitude ? -(*centre + tol) : *centre - tol;
+  w.high = magnitude ? -(*centre - tol) : *centre + tol;
+  return w;
+}
+
+// A whole number from low to high, as cuplo-calc reads --samples and --seed.
+template <class T>
+cuplo::Parsed<T> whole_of(std::string_view option, std::string_view text, T low, T high) {
+  T v{};
+  const std::string_view t = trimmed(text);
+  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (t.empty() || ec != std::errc() || end != t.data() + t.size() || v < low || v > high) {
+    return cuplo::Parsed<T>::refused(std::string(option) + ": " + quoted(text) +
+                                     " is not a whole number from " + std::to_string(low) + " to " +
+                                     std::to_string(high));
+  }
+  return v;
+}
+
+// The Monte Carlo of the page's design (input, as evaluate takes it) over the panel's fields
+// ({name: {text, unit}}): the geometry with its length, or the synthesized coupler a quarter
+// wave at f and judged there, as cuplo-calc tolerance --l or --fo takes them. Returns {ok,
+// messages: {field: message}, units: {field: unit typed}, failure, samples, failed,
+// operatingGhz, percentiles: {key: [p1, p5, p50, p95, p99]}, yield: {key: percent}, yieldAll}.
+val tolerance(const val& input, const val& fields) {
+  const auto field = [&](std::string_view name, const char* part) {
+    const val f = fields[std::string(name)];
+    return f.isUndefined() || !f[part].isString() ? std::string() : f[part].as<std::string>();
+  };
+  val out = val::object();
+  val messages = val::object();
+  val units = val::object();
+  bool refused = false;
+  const auto refuse = [&](std::string_view name, const std::string& message) {
+    messages.set(std::string(name), message);
+    refused = true;
+  };
+  cuplo::ToleranceRequest t;
+  std::array<cuplo::Tolerance*, kToleranceFields.size()> into{&t.w, &t.s, &t.h, &t.er, &t.t};
+  std::array<std::string, kToleranceFields.size()> typed;  // as cuplo-calc would be given it
+  for (std::size_t i = 0; i < kToleranceFields.size(); ++i) {
+    const ToleranceField& f = kToleranceFields[i];
+    const std::string text = field(f.field, "text");
+    const std::string unit = field(f.field, "unit");
+    const std::string_view bare = trimmed(text);
+    const std::optional<std::string_view> own = !bare.empty() && bare.back() == '%'
+                                                    ? std::optional<std::string_view>("%")
+                                                    : cuplo::typed_unit(bare, f.dimension);
+    if (own) units.set(std::string(f.field), std::string(*own));
+    typed[i] = std::string(bare) + (own ? "" : unit);
+    const cuplo::Parsed<cuplo::Tolerance> p = tolerance_of(f, text, unit);
+    if (p) {
+      *into[i] = *p;
+    } else {
+      refuse(f.field, p.message());
+    }
+  }
+  const auto samples =
+      whole_of<std::int64_t>("--samples", field("samples", "text"), 1, cuplo::kMaxSamples);
+  if (samples) {
+    t.samples = *samples;
+  } else {
+    refuse("samples", samples.message());
+  }
+  const auto seed = whole_of<std::uint64_t>("--seed", field("seed", "text"), 0,
+                                            std::numeric_limits<std::uint64_t>::max());
+  if (seed) {
+    t.seed = *seed;
+  } else {
+    refuse("seed", seed.message());
+  }
+  t.distribution = field("distribution", "text") == "uniform" ? cuplo::Distribution::uniform
+                                                              : cuplo::Distribution::normal;
+  for (const LimitField& f : kLimitFields) {
+    const std::string text = field(f.field, "text");
+    if (trimmed(text).empty()) continue;
+    const cuplo::Parsed<cuplo::Window> w = window_of(f, text);
+    if (w) {
+      t.spec[static_cast<std::size_t>(f.quantity)] = *w;
+    } else {
+      refuse(f.field, w.message());
+    }
+  }
+  out.set("messages", messages);
+  out.set("units", units);
+  out.set("ok", false);
+  out.set("failure", std::string());
+  if (refused) return out;
+
+  const Request q = request_of(input);
+  const Coupler c = coupler_of(q);
+  if (!c.failure.empty()) {
+    out.set("failure", c.failure);
+    return out;
+  }
+  t.substrate = q.substrate;
+  t.coupler = {c.section, c.length};
+  t.operating_ghz = q.targets ? q.f : 0.0f;
+  t.reference_ohm = q.reference;
+  t.model = q.model;
+  t.threads = 1;
+  // A tolerance the samples cannot be drawn with, beside its field in cuplo-calc's words.
+  if (const char* why = cuplo::invalid(t)) {
+    const std::string_view detail(why);
+    for (std::size_t i = 0; i < kToleranceFields.size(); ++i) {
+      const ToleranceField& f = kToleranceFields[i];
+      if (!detail.starts_with(f.field)) continue;
+      refuse(f.field, std::string(f.option) + ": " + quoted(typed[i]) + " is " +
+                          std::string(detail.substr(detail.find(':') + 2)) +
+                          ": samples would draw couplers that cannot exist");
+      return out;
+    }
+    out.set("failure", std::string(why));
+    return out;
+  }
+  const cuplo::Result<cuplo::ToleranceResult> r = cuplo::tolerance(t);
+  if (!r) {
+    out.set("failure", failure_of(r));
+    return out;
+  }
+  const auto percent = [&](std::int64_t n) {
+    return static_cast<float>(100.0 * static_cast<double>(n) / static_cast<double>(r->samples));
+  };
+  val points = val::object();
+  val passing = val::object();
+  bool limited = false;
+  for (std::size_t k = 0; k < cuplo::kQuantityCount; ++k) {
+    val row = val::array();
+    for (const double p : r->spread[k].percentile) row.call<void>("push", static_cast<float>(p));
+    points.set(kQuantityKeys[k], row);
+    if (t.spec[k].given) passing.set(kQuantityKeys[k], percent(r->passing[k]));
+    limited = limited || t.spec[k].given;
+  }
+  out.set("ok", true);
+  out.set("samples", static_cast<double>(r->samples));
+  out.set("failed", static_cast<double>(r->failed));
+  out.set("operatingGhz", r->operating_ghz);
+  out.set("percentiles", points);
+  out.set("yield", passing);
+  out.set("yieldAll", limited ? val(percent(r->passing_all)) : val::null());
+  return out;
+}
+
 // ---- Files -----------------------------------------------------------------------------------
 
 val file_result(const std::string& failure, const std::string& bytes) {
@@ -616,6 +877,7 @@ EMSCRIPTEN_BINDINGS(cuplo) {
   emscripten::function("unitNames", &unit_names);
   emscripten::function("evaluate", &evaluate);
   emscripten::function("mapRow", &map_row);
+  emscripten::function("tolerance", &tolerance);
   emscripten::function("touchstone", &touchstone);
   emscripten::function("layoutFile", &layout_file);
   emscripten::function("defaultsFile", &defaults_file);

@@ -17,7 +17,8 @@ Errors
 Bad input raises ``ValueError`` whose message begins with the argument's name. A model that
 cannot give values (no convergence, no physical solution) raises :class:`ModelError`. A
 design outside the models' accuracy limits is computed all the same, with one
-:class:`AccuracyWarning` for each limit it leaves.
+:class:`AccuracyWarning` for each limit it leaves; a design that the process's rules
+(``min_w``, ``min_s``) change or that breaks them, with one :class:`ProcessWarning`.
 
 Examples
 --------
@@ -55,6 +56,7 @@ __all__ = [
     "Impedances",
     "Layout",
     "ModelError",
+    "ProcessWarning",
     "Sensitivities",
     "Sensitivity",
     "Substrate",
@@ -111,6 +113,20 @@ class AccuracyWarning(UserWarning):
     """
 
 
+class ProcessWarning(UserWarning):
+    """The process's rules changed a design, or a given design breaks them.
+
+    A synthesis whose W or S lies below the process's narrowest line or gap gives the
+    nearest design the process makes, and the message says which minimum binds, e.g.
+    ``"S = 52.7 um is below the process's narrowest gap, 100 um: the nearest design it makes
+    holds Zo = 50 ohm (asked: 50) and reaches a coupling of -4.515 dB (asked: -3 dB); the
+    gap binds"``. Lengths in the message are micrometres.
+
+    Not an :class:`AccuracyWarning`: the values are the models' own, but of another design
+    than the one asked for, and a script may well want to stop on one and not the other.
+    """
+
+
 def _model(model: str) -> int:
     if model not in _MODELS:
         raise ValueError(f"model: {model!r} is not 'closed-form' or 'field'")
@@ -130,6 +146,35 @@ def _report(outcome: tuple, where: Callable[[int], str] = lambda k: "",
         raise ValueError(detail or described)
     at = where(index)
     raise ModelError(described + (f" (at {at})" if at else ""), failure)
+
+
+def _rules(min_w: Optional[Length], min_s: Optional[Length], etch: Optional[Length]) -> tuple:
+    """The process's rules as the library takes them (0: no rule), and the names of the
+    minimums given."""
+    values, given = [], []
+    for name, value in (("min_w", min_w), ("min_s", min_s), ("etch", etch)):
+        values.append(0.0 if value is None else
+                      _units.to_library(name, value, Dimension.length, Bound.non_negative))
+        if value is not None and name != "etch":
+            given.append(name)
+    return tuple(values), given
+
+
+def _beyond_process(outcome: tuple, given: list, zo: float) -> None:
+    """Raises the failure of a synthesis that no design within the minimums can hold as a
+    ModelError naming them (warning first of the limits left)."""
+    lines, failure, _, detail, _ = outcome
+    if failure != "search_bound" or not (detail or "").startswith("process"):
+        return
+    for line in lines:
+        warnings.warn(line, AccuracyWarning, stacklevel=3)
+    raise ModelError(f"{', '.join(given)}: no design with W and S at or above the process's "
+                     f"minimums has Zo = {zo:g} ohm on this substrate", failure)
+
+
+def _process_warnings(lines: list) -> None:
+    for line in lines:
+        warnings.warn(line, ProcessWarning, stacklevel=3)
 
 
 # --- The value types ----------------------------------------------------------------------
@@ -360,15 +405,18 @@ class Synthesis:
     f : float or None
         The frequency of a dispersive synthesis or of the quarter-wave length, hertz.
     zo, zoe, zoo : float
-        The impedances aimed at, ohms.
+        The impedances aimed at, ohms (where a process minimum binds: the design's own).
     coupling_db : float
-        The coupling aimed at, dB (negative).
+        The coupling aimed at, dB (negative; where a minimum binds: the design's own).
     eeff_even, eeff_odd : float
         Effective permittivities of the result: static, or at f for a dispersive synthesis.
     check : Impedances
         The result analysed again (static, or at f for a dispersive synthesis).
     length : float or None
         The length that is a quarter wave at f, metres; None without f.
+    binding : {"none", "width", "spacing"}
+        The process's minimum that the design stopped at: ``"width"`` (W at ``min_w``, S
+        found for Zo), ``"spacing"`` (S at ``min_s``, W found), or ``"none"``.
     """
 
     section: CrossSection
@@ -381,6 +429,7 @@ class Synthesis:
     eeff_odd: float
     check: Impedances
     length: Optional[float]
+    binding: Literal["none", "width", "spacing"] = "none"
 
     @property
     def coupler(self) -> Coupler:
@@ -402,7 +451,7 @@ class Layout:
     Attributes
     ----------
     section : CrossSection
-        The drawn strips (metres).
+        The strips as the board has them after the etch (metres): the design.
     length : float
         Coupled length, metres.
     centre_frequency : float
@@ -417,6 +466,11 @@ class Layout:
         Metres.
     name : str
         The footprint's and the mask cell's name.
+    etch : float
+        Metres per edge that the drawing is pre-compensated for: its copper is that much
+        larger on every side than the design (fingers W + 2 etch wide, gaps S - 2 etch).
+    binding : {"none", "width", "spacing"}
+        The process's minimum that a synthesized design stopped at (see :class:`Synthesis`).
     copper : ndarray, shape (k, 4, 2)
         The copper as abutting rectangles (fingers, bars, feed lines), each its four
         corners (x, y) counterclockwise from the lower left, metres.
@@ -443,6 +497,8 @@ class Layout:
     strap_width: float
     grid: float
     name: str
+    etch: float
+    binding: Literal["none", "width", "spacing"]
     copper: np.ndarray = dataclasses.field(repr=False)
     conductors: np.ndarray = dataclasses.field(repr=False)
     pads: np.ndarray = dataclasses.field(repr=False)
@@ -836,11 +892,18 @@ def synthesize(substrate: Substrate, n: int = 4, *, zo: Optional[Union[float, st
                coupling: Optional[Union[float, str]] = None,
                zoe: Optional[Union[float, str]] = None, zoo: Optional[Union[float, str]] = None,
                f: Optional[Frequency] = None, dispersive: bool = False,
-               model: ModelName = "closed-form") -> Synthesis:
+               model: ModelName = "closed-form", min_w: Optional[Length] = None,
+               min_s: Optional[Length] = None, etch: Optional[Length] = None) -> Synthesis:
     """Strip width and spacing for a coupler impedance and coupling, or for Zoe and Zoo.
 
     As ``cuplo-calc synthesize``: from the static impedances, or with ``dispersive=True``
     from the dispersive impedances at f; the result is analysed again as its check.
+
+    With the process's rules (``min_w``, ``min_s``, as ``--min-w``, ``--min-s``): where the
+    synthesized W or S lies below its minimum, the result is the nearest design the process
+    makes, Zo held and the coupling as near the target as the binding minimum allows, with
+    a :class:`ProcessWarning` saying which minimum binds; a design that meets the rules is
+    unchanged by them.
 
     Parameters
     ----------
@@ -858,6 +921,12 @@ def synthesize(substrate: Substrate, n: int = 4, *, zo: Optional[Union[float, st
     dispersive : bool, optional
         Synthesize from the dispersive impedances at f.
     model : {"closed-form", "field"}, optional
+    min_w, min_s : float or str, optional
+        The narrowest line and gap the process makes, metres or a text with its unit (none:
+        no rule).
+    etch : float or str, optional
+        The width the etch takes from each edge: the result is refused when a mask
+        pre-compensated for it (gaps drawn S - 2 etch) would close its gaps.
 
     Returns
     -------
@@ -866,14 +935,18 @@ def synthesize(substrate: Substrate, n: int = 4, *, zo: Optional[Union[float, st
     Raises
     ------
     ValueError
-        Bad input, naming the argument.
+        Bad input, naming the argument; an etch whose compensation closes the result's gaps
+        (``"etch: ..."``).
     ModelError
-        The search did not converge (the target is out of the substrate's reach).
+        The search did not converge (the target is out of the substrate's reach), or no
+        design within the minimums has the target's Zo (the message names them).
 
     Warns
     -----
     AccuracyWarning
         Once for each limit the target or the result leaves.
+    ProcessWarning
+        When a minimum binds.
     """
     if not isinstance(substrate, Substrate):
         raise ValueError(f"substrate: {substrate!r} is not a Substrate")
@@ -900,9 +973,14 @@ def synthesize(substrate: Substrate, n: int = 4, *, zo: Optional[Union[float, st
         raise ValueError("f: no value given (a dispersive synthesis is made at f)")
     f_ghz = 0.0 if f is None else _units.to_library("f", f, Dimension.frequency,
                                                        Bound.non_negative)
+    rules, given = _rules(min_w, min_s, etch)
     values, outcome = _core.synthesize(substrate._library(), n, pair, a, b, f_ghz, dispersive,
-                                       _model(model))
+                                       _model(model), rules)
+    _beyond_process(outcome, given, float(np.sqrt(a * b)) if pair else a)
     _report(outcome)
+    if values["etch"]:
+        raise ValueError(f"etch: {values['etch']}")
+    _process_warnings([values["process"]] if values["process"] else [])
     inch = _units.METRES_PER_INCH
     section = CrossSection(n, float(np.float32(values["w"])) * inch,
                            float(np.float32(values["s"])) * inch)
@@ -913,7 +991,8 @@ def synthesize(substrate: Substrate, n: int = 4, *, zo: Optional[Union[float, st
         zo=values["zo"], zoe=values["zoe"], zoo=values["zoo"],
         coupling_db=values["coupling_db"], eeff_even=values["eeff_even"],
         eeff_odd=values["eeff_odd"], check=Impedances(*values["check"]),
-        length=None if np.isnan(length) else float(np.float32(length)) * inch)
+        length=None if np.isnan(length) else float(np.float32(length)) * inch,
+        binding=values["binding"])
 
 
 # The argument a drawing problem comes from: (geometry given, by fo, targets).
@@ -925,6 +1004,7 @@ _PROBLEM_ARGUMENT = {
     "straps": ("length", "fo", "f"),
     "strips": ("n",) * 3,
     "grid": ("grid",) * 3,
+    "etch": ("etch",) * 3,
 }
 _MAX_GRID_NM = 1_000_000
 _NANOMETRES_PER_INCH = 25.4e6
@@ -947,13 +1027,15 @@ def layout(substrate: Substrate, coupler: Optional[Union[Coupler, CrossSection]]
            reference: Union[float, str] = 50.0, feed_length: Optional[Length] = None,
            grid: Length = "0.001um", name: Optional[str] = None,
            output: Optional[Union[str, os.PathLike]] = None,
-           model: ModelName = "closed-form") -> Layout:
+           model: ModelName = "closed-form", min_w: Optional[Length] = None,
+           min_s: Optional[Length] = None, etch: Optional[Length] = None) -> Layout:
     """The coupler drawn as a KiCad footprint, a GDSII mask and an SVG preview.
 
     As ``cuplo-calc layout``. The coupler is given by its geometry (a :class:`Coupler`, or
     a :class:`CrossSection` with fo, the length then a quarter wave there) or by targets
-    (n, zo, coupling and f: synthesized as :func:`synthesize` does and made a quarter wave
-    at f).
+    (n, zo, coupling and f: synthesized as :func:`synthesize` does, held to ``min_w`` and
+    ``min_s``, and made a quarter wave at f). With ``etch`` the drawing is pre-compensated:
+    every copper edge drawn that far outward, so that the etched copper is the design.
 
     Parameters
     ----------
@@ -982,6 +1064,11 @@ def layout(substrate: Substrate, coupler: Optional[Union[Coupler, CrossSection]]
     output : str or path, optional
         Where to write the three files: output.kicad_mod, output.gds and output.svg.
     model : {"closed-form", "field"}, optional
+    min_w, min_s : float or str, optional
+        The narrowest line and gap the process makes (none: no rule): a synthesis stops at
+        them, a given geometry is warned about.
+    etch : float or str, optional
+        The width the etch takes from each edge (default none).
 
     Returns
     -------
@@ -991,9 +1078,11 @@ def layout(substrate: Substrate, coupler: Optional[Union[Coupler, CrossSection]]
     Raises
     ------
     ValueError
-        Bad input, or a design that cannot be drawn, naming the argument at fault.
+        Bad input, or a design that cannot be drawn, naming the argument at fault
+        (``"etch: ..."`` for a compensation that would close the gaps).
     ModelError
-        The synthesis or the centre-frequency search failed.
+        The synthesis or the centre-frequency search failed, or no design within the
+        minimums has the target's Zo (the message names them).
     OSError
         A file could not be written (then none is changed).
 
@@ -1001,6 +1090,8 @@ def layout(substrate: Substrate, coupler: Optional[Union[Coupler, CrossSection]]
     -----
     AccuracyWarning
         Once for each limit the drawn coupler leaves.
+    ProcessWarning
+        When a minimum binds a synthesis, or for each rule a given geometry breaks.
     """
     if not isinstance(substrate, Substrate):
         raise ValueError(f"substrate: {substrate!r} is not a Substrate")
@@ -1045,13 +1136,14 @@ def layout(substrate: Substrate, coupler: Optional[Union[Coupler, CrossSection]]
     feed = -1.0 if feed_length is None else _units.to_library(
         "feed_length", feed_length, Dimension.length, Bound.non_negative)
     grid_nm = _grid_nm(grid)
+    rules, given = _rules(min_w, min_s, etch)
     if name is None:
         name = pathlib.Path(output).name if output is not None else "coupler"
     inch = _units.METRES_PER_INCH
     values, drawing, problem, outcome = _core.layout(
         substrate._library(), kind, n_strips, _units.library(w, inch), _units.library(s, inch),
         _units.library(length, inch), frequency, z_target, c_target, dispersive, z_ref, feed,
-        grid_nm, name, _model(model))
+        grid_nm, name, _model(model), rules)
     if problem is not None:
         what, message = problem
         key = ("feed_length" if feed_length is not None else _PROBLEM_ARGUMENT["length"][argument]) \
@@ -1060,7 +1152,15 @@ def layout(substrate: Substrate, coupler: Optional[Union[Coupler, CrossSection]]
     if outcome[1] == "invalid_input" and (outcome[3] or "").startswith("reference"):
         raise ValueError(f"reference: {z_ref:g} ohm: no microstrip on this substrate has that "
                          "impedance")
+    _beyond_process(outcome, given, z_target)
+    # As cuplo-calc: the rules a given design breaks before the models' limits, the minimum
+    # a synthesis stopped at after them.
+    process = values["process"] if values is not None else []
+    if kind != 2:
+        _process_warnings(process)
     _report(outcome)
+    if kind == 2:
+        _process_warnings(process)
     unit = drawing.grid_nm * 1e-9
 
     def rectangles(boxes: np.ndarray) -> np.ndarray:
@@ -1079,6 +1179,7 @@ def layout(substrate: Substrate, coupler: Optional[Union[Coupler, CrossSection]]
         feed_width=float(np.float32(values["feed_width"])) * inch,
         feed_length=float(np.float32(values["feed_length"])) * inch,
         strap_width=drawing.strap_width * unit, grid=unit, name=name,
+        etch=rules[2] * inch, binding=values["binding"],
         copper=rectangles(drawing.copper), conductors=drawing.conductors,
         pads=rectangles(drawing.pads),
         straps=straps.reshape(-1, 2, 2), _drawing=drawing)

@@ -3,8 +3,8 @@
 
 Opened from the file system and from a static server on the loopback, the page loads with no
 console error and opens on the demo design; typed anew, the demo design shows cuplo-calc's Zo,
-coupling and centre frequency to the decimals shown; changing W moves the design point on the
-map; a bad value shows cuplo-calc's message beside its field and keeps the last good result;
+coupling and centre frequency to the decimals shown, and its tolerance panel cuplo-calc
+tolerance's median Zo and 5 and 95 % coupling; changing W moves the design point on the map; a bad value shows cuplo-calc's message beside its field and keeps the last good result;
 the downloaded Touchstone file, footprint and mask (its time fixed as SOURCE_DATE_EPOCH fixes
 cuplo-calc's) equal cuplo-calc's byte for byte, in geometry and in targets mode; the defaults
 file reads back in cuplo-calc; the field model gives cuplo-calc's values; every input has a
@@ -173,6 +173,23 @@ try:
         decimals = len(page.split(".")[1]) if "." in page else 0
         check(f"{id_} as cuplo-calc's to the decimals shown", page == f"{expected:.{decimals}f}",
               f"{page} against {expected}")
+
+    # Its tolerances, typed as cuplo-calc takes them: the same samples, so the same percentiles.
+    tolerances = [("w_tol", "10um"), ("s_tol", "0.5mil"), ("h_tol", "5%"), ("er_tol", "2%"),
+                  ("t_tol", "10%"), ("samples", "1000"), ("seed", "7")]
+    for id_, value in tolerances:
+        type_into(driver, id_, value)
+    wait(driver, lambda d: attribute(d, "tolerance", "aria-busy") == "false")
+    rows = {row["statistic"]: row for row in json.loads(run_calc(
+        "tolerance", *SUBSTRATE, *GEOMETRY, *LOSSES, "--reference", "50", "--format", "json",
+        *[a for id_, value in tolerances for a in ("--" + id_.replace("_", "-"), value)]).stdout)["rows"]}
+    differ = []
+    for statistic, key in [("p50", "zo_ohm"), ("p5", "coupling_db"), ("p95", "coupling_db")]:
+        page = text(driver, f"{statistic}-{key}")
+        decimals = len(page.split(".")[1]) if "." in page else 0
+        if page != f"{rows[statistic][key]:.{decimals}f}":
+            differ.append(f"{statistic} {key}: {page} against {rows[statistic][key]}")
+    check("tolerances: median Zo and 5 and 95 % coupling as cuplo-calc's", not differ, differ)
 
     # Files of the demo design, byte for byte.
     s4p = os.path.join(scratch, "coupler.s4p")

@@ -1,5 +1,6 @@
 // The page's one reader of typed values against cuplo-calc's: for each text, the same float or
-// the same message; and the map's contour tracing on grids whose contours are known.
+// the same message (the tolerance panel's: the same samples or the same message); and the
+// map's contour tracing on grids whose contours are known.
 //
 // usage: node quantity_test.js DIST CUPLO_CALC
 'use strict';
@@ -96,6 +97,52 @@ createCuploEngine({
     const tool = refusal(['response', ...DEMO, '--f', typed, '-o', '/dev/null', '--format', 'touchstone']);
     const page = engine.sweepMessage(start, stop, step, typed);
     check(`sweep ${typed}`, page !== '' && (page === tool || tool === ''), `${page} against ${tool}`);
+  }
+
+  // The tolerance panel's fields, read as cuplo-calc tolerance reads its options: the same
+  // message, or the same samples (percentiles of Zo and the coupling) and yield.
+  const GIVEN = { w_tol: '10um', s_tol: '', h_tol: '', er_tol: '', t_tol: '', samples: '200', seed: '3' };
+  const demo = { model: 'closed-form', mode: 'geometry', dispersive: false, n: 4, er: 9.8, h: 0.025,
+    t: Math.fround(0.0002), w: Math.fround(0.0015), s: 0.002, l: Math.fround(0.1225), zo: 0, coupling: 0, f: 0,
+    res: 0, sr: 0, dltan: 0, reference: 50, fmin: 6, fmax: 14, fstep: 1, sweepText: '6:14:1', data: 'ma', name: 'c' };
+  // (field, text typed, unit beside the field, the same as cuplo-calc would be given it)
+  const PANEL = [
+    ['w_tol', '0.5', 'mil', '0.5mil'], ['w_tol', '5', '%', '5%'], ['w_tol', '10um', '%', '10um'],
+    ['s_tol', '3 %', 'mil', '3 %'], ['h_tol', 'abc', 'mil', 'abc'], ['t_tol', '-1um', 'um', '-1um'], ['t_tol', '', 'um', ''],
+    ['w_tol', '2', 'mil', '2mil'], ['er_tol', '0.2', '', '0.2'], ['er_tol', '900', '%', '900%'],
+    ['samples', '0', '', '0'], ['samples', '1e3', '', '1e3'], ['seed', '-1', '', '-1'],
+    ['spec_coupling', '3+-0.05dB', '', '3+-0.05dB'], ['spec_coupling', '3dB', '', '3dB'],
+    ['spec_balance', '0.3dB', '', '0.3dB'], ['spec_balance', '0+-1dB', '', '0+-1dB'],
+    ['spec_phase', '90+-0.1deg', '', '90+-0.1deg'], ['spec_fo', '10GHz+-0.1%', '', '10GHz+-0.1%'],
+    ['spec_fo', 'x+-1GHz', '', 'x+-1GHz'],
+  ];
+  const statistics = (args) => {
+    try {
+      const out = execFileSync(calc, ['tolerance', ...DEMO, ...args, '--format', 'json'], { stdio: ['ignore', 'pipe', 'pipe'] });
+      return { rows: Object.fromEntries(JSON.parse(out).rows.map((row) => [row.statistic, row])) };
+    } catch (error) {
+      return { message: String(error.stderr).trim().replace(/^cuplo-calc: /, '') };
+    }
+  };
+  for (const [field, text, unit, typed] of PANEL) {
+    const fields = { distribution: { text: 'normal' } };
+    const args = [];
+    for (const [name, value] of Object.entries(Object.assign({}, GIVEN, { [field]: typed }))) {
+      fields[name] = { text: name === field ? text : value, unit: name === field ? unit : '' };
+      if (value !== '') args.push('--' + name.replace('_', '-'), value);
+    }
+    const page = engine.tolerance(demo, fields);
+    const tool = statistics(args);
+    const name = `${field} ${JSON.stringify(text)} in ${unit || 'no unit'}`;
+    if (tool.message !== undefined) {
+      check(name, !page.ok && page.messages[field] === tool.message, `${page.messages[field]} against ${tool.message}`);
+      continue;
+    }
+    const same = page.ok && ['zo_ohm', 'coupling_db'].every((key) => ['p1', 'p5', 'p50', 'p95', 'p99'].every(
+      (p, i) => page.percentiles[key][i] === Math.fround(tool.rows[p][key])));
+    const limited = tool.rows.yield_pct;
+    check(name, same && (limited ? page.yieldAll === Math.fround(limited.all_limits) : page.yieldAll === null),
+      JSON.stringify(page));
   }
 
   // The Touchstone file in each of its pairs, as cuplo-calc writes it, for couplers whose

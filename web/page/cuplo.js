@@ -2,7 +2,8 @@
 // the design, and shows it. Every value typed goes through the engine's one reader, so a bad
 // value is refused with cuplo-calc's words; until it is mended the last good design stays on
 // the page, marked as such. The closed-form model answers in a few milliseconds in one worker;
-// the field model runs in another, which a newer request replaces, with a progress bar.
+// the field model runs in another, which a newer request replaces, with a progress bar. The
+// tolerance panel's Monte Carlo runs on the design shown, in the same worker, after it.
 (function () {
   'use strict';
 
@@ -14,6 +15,13 @@
   const SWEEP = ['fmin', 'fmax', 'fstep', 'reference'];
   const MAP = ['wmin', 'wmax', 'smin', 'smax'];
   const ALL = [...SUBSTRATE, ...GEOMETRY, ...TARGETS, ...SWEEP, ...MAP];
+  // The tolerance panel's fields, named after cuplo-calc tolerance's options, and its rows:
+  // the output keys with the decimals shown.
+  const TOLERANCE = ['w_tol', 's_tol', 'h_tol', 'er_tol', 't_tol', 'samples', 'seed',
+    'spec_coupling', 'spec_balance', 'spec_phase', 'spec_fo'];
+  const SPREAD = [['zo_ohm', 2], ['coupling_db', 2], ['fo_ghz', 3], ['balance_db', 2],
+    ['phase_deg', 2], ['isolation_db', 2], ['return_loss_db', 2]];
+  const PERCENTILES = ['p1', 'p5', 'p50', 'p95', 'p99'];
   const START_UNITS = { length: 'mil', frequency: 'GHz' };
   // How many of each unit make one inch or one GHz: for showing values, never for reading them.
   const PER_UNIT = { in: 1, mil: 1000, mm: 25.4, um: 25400, GHz: 1, MHz: 1e3, kHz: 1e6, Hz: 1e9 };
@@ -33,6 +41,8 @@
   let field = null;  // the field model's engine, started when first chosen
   let sequence = 0;
   let good = null;  // the last design shown: {request, reply}
+  let designing = false;  // a design is being computed: its tolerances follow it
+  let toleranceSequence = 0;
   const fixedEpoch = new URLSearchParams(location.search).get('source_date_epoch');
 
   // ---- Engines -------------------------------------------------------------------------------
@@ -211,6 +221,10 @@
   function stale(yes) {
     $('results').classList.toggle('stale', yes);
     $('stale').hidden = !yes;
+    if (yes) {
+      $('tolerance').classList.add('stale');
+      $('tolerance').setAttribute('aria-busy', 'false');
+    }
   }
 
   function status(text) {
@@ -220,6 +234,8 @@
   // Reads every field, and with all of them good computes and shows the design.
   async function update(changed) {
     const seq = ++sequence;
+    designing = true;
+    $('tolerance').setAttribute('aria-busy', 'true');
     const fields = {};
     for (const name of activeFields()) fields[name] = { text: $(name).value, unit: unitOf(name) };
     const parsed = (await quick.call({ kind: 'parse', fields })).reply;
@@ -233,17 +249,22 @@
     ownMessages(parsed.values, parsed.messages);
     for (const name of ALL) setError(name, parsed.messages[name] || '');
     if (Object.keys(parsed.messages).length > 0) {
+      designing = false;
       stale(good !== null);
       status('Input to mend: see the marked field.');
       return;
     }
     const request = requestOf(parsed.values);
     await compute(seq, request, mapRange(parsed.values));
+    if (seq !== sequence) return;
+    designing = false;
+    await sampleTolerances();
   }
 
   async function compute(seq, request, range) {
     const byField = request.model === 'field';
     let engine = quick;
+    if (!byField && field !== null && field.busy()) field.restart('superseded');
     if (byField) {
       if (field === null) field = new Engine(quick.module);
       if (field.busy()) field.restart('superseded');
@@ -288,6 +309,63 @@
     if (!byField) $('timing').textContent = evaluated.ms.toFixed(1);
     stale(false);
     status(byField ? 'Field model.' : 'Closed-form model.');
+  }
+
+  // The Monte Carlo of the design shown, over the tolerance panel's fields; a newer request
+  // replaces it (the field model's worker is started anew). Bad fields are marked with
+  // cuplo-calc's words; the design stays as it is.
+  async function sampleTolerances(changed) {
+    const seq = ++toleranceSequence;
+    if (designing) return;  // the design on its way samples them when it is shown
+    if (good === null || $('results').classList.contains('stale')) {
+      $('tolerance').setAttribute('aria-busy', 'false');
+      return;
+    }
+    const request = good.request;
+    const byField = request.model === 'field';
+    const engine = byField ? field : quick;
+    if (byField && engine.busy()) engine.restart('superseded');
+    const fields = { distribution: { text: $('distribution').value } };
+    for (const name of TOLERANCE) fields[name] = { text: $(name).value, unit: unitOf(name) };
+    $('tolerance').setAttribute('aria-busy', 'true');
+    if (byField) {
+      $('progress').hidden = false;
+      $('progress').removeAttribute('value');
+      status('Field model: sampling the tolerances…');
+    }
+    const answer = await engine.call({ kind: 'tolerance', request, fields });
+    const reply = answer.reply;
+    if (seq !== toleranceSequence || reply.cancelled) return;
+    if (byField) {
+      $('progress').hidden = true;
+      status('Field model.');
+    }
+    const messages = reply.messages || {};
+    const typed = (reply.units || {})[changed];
+    if (typed && !messages[changed] && $(changed + '-unit')) {
+      $(changed).value = $(changed).value.trim().replace(/\s*([A-Za-z]+|%)$/, '');
+      $(changed + '-unit').value = typed;
+      $(changed + '-unit').dataset.previous = typed;
+    }
+    for (const name of TOLERANCE) setError(name, messages[name] || '');
+    $('tolerance-failure').textContent = reply.failure || '';
+    if (reply.ok) showTolerance(reply, answer.ms);
+    $('tolerance').classList.toggle('stale', !reply.ok);
+    $('tolerance').setAttribute('aria-busy', 'false');
+  }
+
+  function showTolerance(reply, ms) {
+    const fixed = (value, decimals) => (Number.isFinite(value) ? value.toFixed(decimals) : '–');
+    for (const [key, decimals] of SPREAD) {
+      reply.percentiles[key].forEach((value, i) => { $(`${PERCENTILES[i]}-${key}`).textContent = fixed(value, decimals); });
+      $('yield_pct-' + key).textContent = key in reply.yield ? fixed(reply.yield[key], 1) : '';
+    }
+    $('yield_pct-all_limits').textContent = reply.yieldAll === null ? '–' : fixed(reply.yieldAll, 1);
+    $('tolerance-at').textContent = `(${reply.samples} samples at ${shown(reply.operatingGhz)} GHz)`;
+    $('tolerance-note').textContent = reply.failed > 0
+      ? `Warning: ${reply.failed} of ${reply.samples} samples could not be analysed (a value the models do not take): they are left out of the percentiles and counted outside every limit.`
+      : '';
+    $('tolerance-timing').textContent = ms.toFixed(1);
   }
 
   function showWarnings(lines) {
@@ -436,29 +514,32 @@
 
   // ---- Start ---------------------------------------------------------------------------------
 
+  // A tolerance's list adds "%" (a fraction of the value) and starts on its own unit.
   function fillUnits(units) {
     for (const select of document.querySelectorAll('select[data-unit]')) {
-      const list = units[select.dataset.unit];
+      const list = units[select.dataset.unit].concat('percent' in select.dataset ? ['%'] : []);
       select.replaceChildren(...list.map((unit) => new Option(unit, unit)));
-      select.value = START_UNITS[select.dataset.unit];
+      select.value = select.dataset.start || START_UNITS[select.dataset.unit];
       select.dataset.previous = select.value;
     }
   }
 
-  // A new unit for a field shows the same value in it; a unit typed in the field stays.
-  function unitChanged(select) {
+  // A new unit for a field shows the same value in it (not from or to a percentage); a unit
+  // typed in the field stays. Then, as for a value typed, then(name).
+  function unitChanged(select, then) {
     const name = select.id.replace(/-unit$/, '');
     const input = $(name);
     const before = select.dataset.previous;
     select.dataset.previous = select.value;
-    if (/^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$/.test(input.value) && PER_UNIT[before]) {
+    if (/^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$/.test(input.value) && PER_UNIT[before] &&
+        PER_UNIT[select.value]) {
       input.value = shown((Number(input.value) / PER_UNIT[before]) * PER_UNIT[select.value]);
     }
-    update(name);
+    then(name);
   }
 
   async function start() {
-    for (const name of [...ALL, 'name']) $(name).setAttribute('aria-describedby', name + '-error');
+    for (const name of [...ALL, ...TOLERANCE, 'name']) $(name).setAttribute('aria-describedby', name + '-error');
     try {
       quick = new Engine(await compileModule());
       const info = await quick.ready;
@@ -474,15 +555,24 @@
     });
     form.addEventListener('change', (event) => {
       const target = event.target;
-      if (target.tagName === 'SELECT' && target.dataset.unit) unitChanged(target);
+      if (target.tagName === 'SELECT' && target.dataset.unit) unitChanged(target, update);
       else if (target.type === 'radio') { showMode(); update(); }
       else update(target.id);
     });
     for (const name of MAP) {
       $(name).addEventListener('input', () => update());
       $(name).addEventListener('change', () => update(name));
-      $(name + '-unit').addEventListener('change', (event) => unitChanged(event.target));
+      $(name + '-unit').addEventListener('change', (event) => unitChanged(event.target, update));
     }
+    const panel = $('tolerance');
+    panel.addEventListener('input', (event) => {
+      if (event.target.tagName === 'INPUT') sampleTolerances();
+    });
+    panel.addEventListener('change', (event) => {
+      const target = event.target;
+      if (target.tagName === 'SELECT' && target.dataset.unit) unitChanged(target, sampleTolerances);
+      else sampleTolerances(target.id);
+    });
     $('name').addEventListener('input', () => update());
     $('data').addEventListener('change', () => update());
     for (const kind of ['s4p', 'kicad_mod', 'gds', 'svg', 'def']) {

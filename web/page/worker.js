@@ -78,6 +78,9 @@
         case 'map':
           reply = designMap(message);
           break;
+        case 'tolerance':
+          reply = engine.tolerance(message.request, message.fields);
+          break;
         case 'touchstone':
           reply = engine.touchstone(message.request);
           break;
