@@ -40,24 +40,22 @@ constexpr std::array<TolSpec, 6> kTolerances{{
      "of --etch"},
 }};
 
-// A limit option: its name, the quantity it judges and the dimension of its values.
+// A limit option: its name, its key in the JSON design and the quantity it judges.
 struct SpecOption {
   const char* option;
   const char* key;
   Quantity quantity;
-  Dimension dimension;
-  bool symmetric;  // one value X: the window -X to X
   const char* help;
 };
 
 constexpr std::array<SpecOption, 4> kSpecs{{
-    {"--spec-coupling", "spec_coupling", Quantity::coupling_db, Dimension::decibel, false,
+    {"--spec-coupling", "spec_coupling", Quantity::coupling_db,
      "coupling limits, e.g. 3+-0.5dB"},
-    {"--spec-balance", "spec_balance", Quantity::balance_db, Dimension::decibel, true,
+    {"--spec-balance", "spec_balance", Quantity::balance_db,
      "largest amplitude imbalance |S21|/|S41|, e.g. 0.5dB"},
-    {"--spec-phase", "spec_phase", Quantity::phase_deg, Dimension::plain, false,
+    {"--spec-phase", "spec_phase", Quantity::phase_deg,
      "phase difference limits, e.g. 90+-3deg"},
-    {"--spec-fo", "spec_fo", Quantity::fo_ghz, Dimension::frequency, false,
+    {"--spec-fo", "spec_fo", Quantity::fo_ghz,
      "centre frequency limits, e.g. 5.8GHz+-2%"},
 }};
 
@@ -70,12 +68,6 @@ constexpr std::array<const char*, kQuantityCount> kHeads{
     "RL (dB)"};
 constexpr std::array<const char*, kPercentiles.size()> kPercentileRows{"p1", "p5", "p50", "p95",
                                                                        "p99"};
-
-std::string_view trimmed(std::string_view t) {
-  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-  while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
-  return t;
-}
 
 class Tolerance final : public DesignCommand {
  public:
@@ -183,74 +175,18 @@ class Tolerance final : public DesignCommand {
     return report.finish();
   }
 
-  // A tolerance: "5%" of the value, or an absolute value with its unit (bare lengths in
-  // --units); 0 or more.
   cuplo::Tolerance read_tolerance(std::size_t i, LengthUnit units) const {
-    const TolSpec& spec = kTolerances[i];
-    std::string_view text = trimmed(tol_text_[i]);
-    if (!text.empty() && text.back() == '%') {
-      text.remove_suffix(1);
-      const float percent =
-          read_value(spec.option, text, {Dimension::plain, Bound::non_negative, {}});
-      return {percent / 100.0f, true};
-    }
-    return {read_value(spec.option, tol_text_[i], {spec.dimension, Bound::non_negative, {}}, units),
-            false};
+    const cuplo::Parsed<cuplo::Tolerance> t = cuplo::parse_tolerance(
+        kTolerances[i].option, tol_text_[i], kTolerances[i].dimension, units);
+    if (!t) throw UsageError(t.message());
+    return *t;
   }
 
-  // Limits: "C+-T" (T with its unit or in % of C) or, for a symmetric one, "X" for -X to X.
   cuplo::Window read_spec(std::size_t i) const {
-    const SpecOption& spec = kSpecs[i];
-    const std::string& all = spec_text_[i];
-    const ValueKind kind{spec.dimension, Bound::non_negative, {}};
-    std::string_view text = trimmed(all);
-    // Degrees are the phase's unit: written or not.
-    const auto value = [&](std::string_view part) {
-      part = trimmed(part);
-      if (spec.quantity == Quantity::phase_deg && part.ends_with("deg")) part.remove_suffix(3);
-      return read_value(spec.option, part, kind);
-    };
-    cuplo::Window w;
-    w.given = true;
-    const std::size_t pm = text.find("+-");
-    if (spec.symmetric) {
-      if (pm != std::string_view::npos) {
-        throw UsageError(std::string(spec.option) + ": " + in_quotes(all) +
-                         " is one largest value, e.g. 0.5dB");
-      }
-      const float x = value(text);
-      w.low = -x;
-      w.high = x;
-      return w;
-    }
-    if (pm == std::string_view::npos) {
-      throw UsageError(std::string(spec.option) + ": " + in_quotes(all) +
-                       " is not CENTRE+-TOLERANCE, e.g. " +
-                       (spec.quantity == Quantity::coupling_db ? "3+-0.5dB"
-                        : spec.quantity == Quantity::phase_deg ? "90+-3deg"
-                                                               : "5.8GHz+-2%"));
-    }
-    std::string_view centre_text = text.substr(0, pm);
-    std::string_view tol_text = trimmed(text.substr(pm + 2));
-    // A unit written once at the end belongs to both: 3+-0.5dB.
-    const float centre = value(centre_text);
-    float tol = 0.0f;
-    if (!tol_text.empty() && tol_text.back() == '%') {
-      tol_text.remove_suffix(1);
-      tol = read_value(spec.option, tol_text, {Dimension::plain, Bound::non_negative, {}}) /
-            100.0f * centre;
-    } else {
-      tol = value(tol_text);
-    }
-    // The coupling is limited by its magnitude; the rows give it in negative dB.
-    if (spec.quantity == Quantity::coupling_db) {
-      w.low = -(centre + tol);
-      w.high = -(centre - tol);
-    } else {
-      w.low = centre - tol;
-      w.high = centre + tol;
-    }
-    return w;
+    const cuplo::Parsed<cuplo::Window> w =
+        cuplo::parse_limits(kSpecs[i].option, spec_text_[i], kSpecs[i].quantity);
+    if (!w) throw UsageError(w.message());
+    return *w;
   }
 
   static std::int64_t whole(const char* option, const std::string& text, std::int64_t fallback,

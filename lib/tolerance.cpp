@@ -337,4 +337,121 @@ Result<ToleranceResult> tolerance(const ToleranceRequest& q) {
   return {std::move(out), check.limits(), check.point()};
 }
 
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+}  // namespace
+
+namespace {
+
+Parsed<Tolerance> percent_tolerance(std::string_view name, std::string_view number) {
+  const Parsed<float> percent =
+      parse_value(name, number, {Dimension::plain, Bound::non_negative, {}});
+  if (!percent) return Parsed<Tolerance>::refused(percent.message());
+  return Tolerance{*percent / 100.0f, true};
+}
+
+Parsed<Tolerance> absolute_tolerance(const Parsed<float>& value) {
+  if (!value) return Parsed<Tolerance>::refused(value.message());
+  return Tolerance{*value, false};
+}
+
+}  // namespace
+
+Parsed<Tolerance> parse_tolerance(std::string_view name, std::string_view text,
+                                  Dimension dimension, LengthUnit bare_length) {
+  const std::string_view t = trimmed(text);
+  if (t.ends_with('%')) return percent_tolerance(name, t.substr(0, t.size() - 1));
+  return absolute_tolerance(
+      parse_value(name, text, {dimension, Bound::non_negative, {}}, bare_length));
+}
+
+Parsed<Tolerance> parse_tolerance(std::string_view name, std::string_view text,
+                                  Dimension dimension, std::string_view bare_unit) {
+  const std::string_view t = trimmed(text);
+  if (t.ends_with('%')) return percent_tolerance(name, t.substr(0, t.size() - 1));
+  const bool bare_percent = bare_unit == "%";
+  if (bare_percent && !typed_unit(t, dimension)) return percent_tolerance(name, t);
+  return absolute_tolerance(parse_value(name, t, {dimension, Bound::non_negative, {}},
+                                        bare_percent ? std::string_view() : bare_unit));
+}
+
+Parsed<Window> parse_limits(std::string_view name, std::string_view text, Quantity quantity) {
+  using Out = Parsed<Window>;
+  const std::string head = std::string(name) + ": " + quoted(text);
+  Dimension dimension = Dimension::plain;
+  const char* example = nullptr;
+  switch (quantity) {
+    case Quantity::coupling_db:
+      dimension = Dimension::decibel;
+      example = "3+-0.5dB";
+      break;
+    case Quantity::balance_db:
+      dimension = Dimension::decibel;
+      break;
+    case Quantity::phase_deg:
+      example = "90+-3deg";
+      break;
+    case Quantity::fo_ghz:
+      dimension = Dimension::frequency;
+      example = "5.8GHz+-2%";
+      break;
+    default:
+      return Out::refused(std::string(name) + ": this quantity takes no limits");
+  }
+  const ValueKind kind{dimension, Bound::non_negative, {}};
+  std::string message;
+  // Degrees are the phase's unit: written or not.
+  const auto value = [&](std::string_view part, float& out) {
+    part = trimmed(part);
+    if (quantity == Quantity::phase_deg && part.ends_with("deg")) part.remove_suffix(3);
+    const Parsed<float> v = parse_value(name, part, kind);
+    if (!v) message = v.message();
+    out = v ? *v : 0.0f;
+    return v.ok();
+  };
+  const std::string_view t = trimmed(text);
+  const std::size_t pm = t.find("+-");
+  Window w;
+  w.given = true;
+  if (quantity == Quantity::balance_db) {
+    if (pm != std::string_view::npos) return Out::refused(head + " is one largest value, e.g. 0.5dB");
+    float x = 0.0f;
+    if (!value(t, x)) return Out::refused(message);
+    w.low = -x;
+    w.high = x;
+    return w;
+  }
+  if (pm == std::string_view::npos) {
+    return Out::refused(head + " is not CENTRE+-TOLERANCE, e.g. " + example);
+  }
+  float centre = 0.0f;
+  if (!value(t.substr(0, pm), centre)) return Out::refused(message);
+  std::string_view tol_text = trimmed(t.substr(pm + 2));
+  float tol = 0.0f;
+  if (!tol_text.empty() && tol_text.back() == '%') {
+    tol_text.remove_suffix(1);
+    const Parsed<float> percent =
+        parse_value(name, tol_text, {Dimension::plain, Bound::non_negative, {}});
+    if (!percent) return Out::refused(percent.message());
+    tol = *percent / 100.0f * centre;
+  } else if (!value(tol_text, tol)) {
+    return Out::refused(message);
+  }
+  // The coupling is limited by its magnitude; the samples give it in negative dB.
+  if (quantity == Quantity::coupling_db) {
+    w.low = -(centre + tol);
+    w.high = -(centre - tol);
+  } else {
+    w.low = centre - tol;
+    w.high = centre + tol;
+  }
+  return w;
+}
+
 }  // namespace cuplo

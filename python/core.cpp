@@ -557,6 +557,19 @@ float parse_quantity(const std::string& argument, const std::string& text,
   return value.value();
 }
 
+// Limits as cuplo-calc reads its --spec options: (low, high) of the quantity (its index in
+// TOLERANCE_QUANTITIES) as the samples give it, in the library's units.
+std::pair<float, float> parse_limits(const std::string& argument, const std::string& text,
+                                     int quantity) {
+  if (quantity < 0 || quantity >= static_cast<int>(cuplo::kQuantityCount)) {
+    throw py::value_error(argument + ": no such quantity");
+  }
+  const cuplo::Parsed<cuplo::Window> w =
+      cuplo::parse_limits(argument, text, static_cast<cuplo::Quantity>(quantity));
+  if (!w) throw py::value_error(w.message());
+  return {w->low, w->high};
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
@@ -576,6 +589,7 @@ PYBIND11_MODULE(_core, m) {
       .value("nonzero", Bound::nonzero)
       .value("strips", Bound::strips);
   m.def("parse_quantity", &parse_quantity);
+  m.def("parse_limits", &parse_limits);
   m.def("bound_text", [](cuplo::Bound bound) { return cuplo::describe(bound); });
   m.def("version", &cuplo::version);
   m.def("impedance", &impedance);

@@ -481,23 +481,18 @@ constexpr std::array<ToleranceField, 5> kToleranceFields{{
     {"t_tol", "--t-tol", Dimension::length},
 }};
 
-// A limits field: the option, the quantity it judges, the dimension of its values, whether it
-// is one largest value (-X to X), and an example.
+// A limits field: the option as cuplo-calc names it and the quantity it judges.
 struct LimitField {
   std::string_view field;
   std::string_view option;
   Quantity quantity;
-  Dimension dimension;
-  bool symmetric;
-  std::string_view example;
 };
 
 constexpr std::array<LimitField, 4> kLimitFields{{
-    {"spec_coupling", "--spec-coupling", Quantity::coupling_db, Dimension::decibel, false,
-     "3+-0.5dB"},
-    {"spec_balance", "--spec-balance", Quantity::balance_db, Dimension::decibel, true, "0.5dB"},
-    {"spec_phase", "--spec-phase", Quantity::phase_deg, Dimension::plain, false, "90+-3deg"},
-    {"spec_fo", "--spec-fo", Quantity::fo_ghz, Dimension::frequency, false, "5.8GHz+-2%"},
+    {"spec_coupling", "--spec-coupling", Quantity::coupling_db},
+    {"spec_balance", "--spec-balance", Quantity::balance_db},
+    {"spec_phase", "--spec-phase", Quantity::phase_deg},
+    {"spec_fo", "--spec-fo", Quantity::fo_ghz},
 }};
 
 // cuplo-calc tolerance's output keys, by Quantity.
@@ -510,75 +505,12 @@ std::string_view trimmed(std::string_view t) {
   return t;
 }
 
-// A tolerance as cuplo-calc reads --w-tol: "5%" a fraction of the value (also a bare number
-// with % chosen beside the field), otherwise absolute, a bare number in the unit chosen; an
-// empty field, as the option not given, none.
+// A tolerance as cuplo-calc reads --w-tol, a bare number in the unit beside the field (with
+// % a fraction of the value); an empty field, as the option not given, none.
 cuplo::Parsed<cuplo::Tolerance> tolerance_of(const ToleranceField& f, std::string_view text,
                                              std::string_view unit) {
-  using Out = cuplo::Parsed<cuplo::Tolerance>;
-  text = trimmed(text);
-  if (text.empty()) return cuplo::Tolerance{};
-  const bool percent_typed = !text.empty() && text.back() == '%';
-  if (percent_typed) text.remove_suffix(1);
-  if (percent_typed || (unit == "%" && !cuplo::typed_unit(text, f.dimension))) {
-    const cuplo::Parsed<float> p =
-        cuplo::parse_value(f.option, text, {Dimension::plain, Bound::non_negative, {}}, "");
-    if (!p) return Out::refused(p.message());
-    return cuplo::Tolerance{*p / 100.0f, true};
-  }
-  const cuplo::Parsed<float> p = cuplo::parse_value(
-      f.option, text, {f.dimension, Bound::non_negative, {}}, unit == "%" ? "" : unit);
-  if (!p) return Out::refused(p.message());
-  return cuplo::Tolerance{*p, false};
-}
-
-// Limits as cuplo-calc reads --spec-coupling: "C+-T" (T with its unit or in % of C) or, for a
-// symmetric one, "X" for -X to X; the coupling's limits are on its magnitude.
-cuplo::Parsed<cuplo::Window> window_of(const LimitField& f, std::string_view all) {
-  using Out = cuplo::Parsed<cuplo::Window>;
-  const cuplo::ValueKind kind{f.dimension, Bound::non_negative, {}};
-  const std::string head = std::string(f.option) + ": " + quoted(all);
-  const auto value = [&](std::string_view part) {
-    part = trimmed(part);
-    if (f.quantity == Quantity::phase_deg && part.ends_with("deg")) part.remove_suffix(3);
-    return cuplo::parse_value(f.option, part, kind, "");
-  };
-  const std::string_view text = trimmed(all);
-  const std::size_t pm = text.find("+-");
-  cuplo::Window w;
-  w.given = true;
-  if (f.symmetric) {
-    if (pm != std::string_view::npos) {
-      return Out::refused(head + " is one largest value, e.g. " + std::string(f.example));
-    }
-    const cuplo::Parsed<float> x = value(text);
-    if (!x) return Out::refused(x.message());
-    w.low = -*x;
-    w.high = *x;
-    return w;
-  }
-  if (pm == std::string_view::npos) {
-    return Out::refused(head + " is not CENTRE+-TOLERANCE, e.g. " + std::string(f.example));
-  }
-  const cuplo::Parsed<float> centre = value(text.substr(0, pm));
-  if (!centre) return Out::refused(centre.message());
-  std::string_view tol_text = trimmed(text.substr(pm + 2));
-  float tol = 0.0f;
-  if (!tol_text.empty() && tol_text.back() == '%') {
-    tol_text.remove_suffix(1);
-    const cuplo::Parsed<float> pct =
-        cuplo::parse_value(f.option, tol_text, {Dimension::plain, Bound::non_negative, {}}, "");
-    if (!pct) return Out::refused(pct.message());
-    tol = *pct / 100.0f * *centre;
-  } else {
-    const cuplo::Parsed<float> t = value(tol_text);
-    if (!t) return Out::refused(t.message());
-    tol = *t;
-  }
-  const bool magnitude = f.quantity == Quantity::coupling_db;
-  w.low = magnitude ? -(*centre + tol) : *centre - tol;
-  w.high = magnitude ? -(*centre - tol) : *centre + tol;
-  return w;
+  if (trimmed(text).empty()) return cuplo::Tolerance{};
+  return cuplo::parse_tolerance(f.option, text, f.dimension, unit);
 }
 
 // A whole number from low to high, as cuplo-calc reads --samples and --seed.
@@ -652,7 +584,7 @@ val tolerance(const val& input, const val& fields) {
   for (const LimitField& f : kLimitFields) {
     const std::string text = field(f.field, "text");
     if (trimmed(text).empty()) continue;
-    const cuplo::Parsed<cuplo::Window> w = window_of(f, text);
+    const cuplo::Parsed<cuplo::Window> w = cuplo::parse_limits(f.option, text, f.quantity);
     if (w) {
       t.spec[static_cast<std::size_t>(f.quantity)] = *w;
     } else {

@@ -16,6 +16,7 @@
 
 #include "cuplo/coupler.hpp"
 #include "cuplo/result.hpp"
+#include "cuplo/units.hpp"
 
 namespace cuplo {
 
@@ -116,5 +117,21 @@ Result<ToleranceResult> tolerance(const ToleranceRequest& request);
 // standard normal, or uniform on [-1, 1).
 [[nodiscard]] std::array<double, 6> deviates(std::uint64_t seed, std::int64_t index,
                                              Distribution distribution) noexcept;
+
+// A tolerance as people type it: "5%" of the value, or an absolute value of the dimension
+// with its unit (a bare length in bare_length); 0 or more. The message names `name`.
+Parsed<Tolerance> parse_tolerance(std::string_view name, std::string_view text,
+                                  Dimension dimension, LengthUnit bare_length = LengthUnit::in);
+// The same with a bare number in the named unit of the dimension, or a percentage when the
+// unit is "%" (a face that shows a unit beside the field).
+Parsed<Tolerance> parse_tolerance(std::string_view name, std::string_view text,
+                                  Dimension dimension, std::string_view bare_unit);
+
+// Limits of a quantity as people type them, "CENTRE+-TOLERANCE" (the tolerance with its unit
+// or in % of the centre: "3+-0.5dB", "90+-3deg", "5.8GHz+-2%"), or for the amplitude balance
+// one largest value X for -X to X ("0.5dB"). The coupling's limits are of its magnitude: the
+// window is of the negative dB the samples report. Only the coupling, the balance, the phase
+// and the centre frequency take limits.
+Parsed<Window> parse_limits(std::string_view name, std::string_view text, Quantity quantity);
 
 }  // namespace cuplo

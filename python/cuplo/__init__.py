@@ -1251,35 +1251,29 @@ def _tolerance_of(argument: str, value, dimension: Dimension) -> tuple:
     return (_units.to_library(argument, value, dimension, Bound.non_negative), False)
 
 
-def _window(argument: str, limits, dimension: Dimension, symmetric: bool) -> tuple:
-    """(given, low, high) in the library's units from "C+-T" (T in % of C, or with a unit),
-    a pair (centre, tolerance), or for a symmetric limit one largest value."""
+_LIMIT_UNITS = {Dimension.decibel: "dB", Dimension.frequency: "GHz", Dimension.plain: ""}
+
+
+def _window(argument: str, limits, quantity: str, dimension: Dimension) -> tuple:
+    """(given, low, high) as the samples give the quantity, from limits read as cuplo-calc
+    reads them ("C+-T", T with its unit or in % of C; for the balance one largest value), or
+    from a pair (centre, tolerance) or for the balance one value, each a number in SI or a
+    text with its unit."""
     if limits is None:
         return (False, 0.0, 0.0)
 
-    def part(text):
-        if isinstance(text, str):
-            text = text.strip()
-            if dimension is Dimension.plain and text.endswith("deg"):
-                text = text[:-3]
-        return _units.to_library(argument, text, dimension, Bound.non_negative)
+    def text(part) -> str:
+        if isinstance(part, str):
+            return part
+        value = _units.to_library(argument, part, dimension, Bound.non_negative)
+        return repr(value) + _LIMIT_UNITS[dimension]
 
-    if symmetric:
-        x = part(limits)
-        return (True, -x, x)
-    if isinstance(limits, str):
-        if "+-" not in limits:
-            raise ValueError(f"{argument}: {limits!r} is not CENTRE+-TOLERANCE")
-        centre_text, tol_text = limits.split("+-", 1)
-    else:
-        centre_text, tol_text = limits
-    centre = part(centre_text)
-    if isinstance(tol_text, str) and tol_text.strip().endswith("%"):
-        tol = _units.to_library(argument, tol_text.strip()[:-1], Dimension.plain,
-                                Bound.non_negative) / 100.0 * centre
-    else:
-        tol = part(tol_text)
-    return (True, centre - tol, centre + tol)
+    if isinstance(limits, (tuple, list)) and len(limits) == 2:
+        limits = text(limits[0]) + "+-" + text(limits[1])
+    elif not isinstance(limits, str):
+        limits = text(limits)
+    low, high = _core.parse_limits(argument, limits, TOLERANCE_QUANTITIES.index(quantity))
+    return (True, low, high)
 
 
 def tolerance(substrate: Substrate, coupler: Union[Coupler, CrossSection], *,
@@ -1322,9 +1316,10 @@ def tolerance(substrate: Substrate, coupler: Union[Coupler, CrossSection], *,
         0 to 2**64 - 1.
     spec_coupling, spec_phase, spec_fo : str or (centre, tolerance), optional
         Limits for the yield: ``"3+-0.5dB"`` (the coupling's magnitude), ``"90+-3deg"``,
-        ``"5.8GHz+-2%"`` (or a pair such as ``(3, 0.5)``, ``(5.8e9, "2%")``).
+        ``"5.8GHz+-2%"``, read as ``cuplo-calc tolerance`` reads its ``--spec-*`` options;
+        or a pair such as ``(3, 0.5)``, ``(5.8e9, "2%")``, numbers in dB, degrees and hertz.
     spec_balance : float or str, optional
-        The largest amplitude imbalance, dB.
+        The largest amplitude imbalance, dB (``0.5`` or ``"0.5dB"``).
     reference : float or str, optional
         Every port's termination, ohms.
     model : {"closed-form", "field"}, optional
@@ -1368,11 +1363,13 @@ def tolerance(substrate: Substrate, coupler: Union[Coupler, CrossSection], *,
             _tolerance_of("t_tol", t_tol, L), _tolerance_of("etch_tol", etch_tol, L)]
     etch_in = _units.to_library("etch", etch, L, Bound.non_negative)
     spec = [(False, 0.0, 0.0)] * len(TOLERANCE_QUANTITIES)
-    given = _window("spec_coupling", spec_coupling, Dimension.decibel, False)
-    spec[1] = (given[0], -given[2], -given[1])  # the magnitude's limits, as negative dB
-    spec[2] = _window("spec_fo", spec_fo, Dimension.frequency, False)
-    spec[3] = _window("spec_balance", spec_balance, Dimension.decibel, True)
-    spec[4] = _window("spec_phase", spec_phase, Dimension.plain, False)
+    for argument, limits, quantity, dimension in (
+            ("spec_coupling", spec_coupling, "coupling_db", Dimension.decibel),
+            ("spec_fo", spec_fo, "fo", Dimension.frequency),
+            ("spec_balance", spec_balance, "balance_db", Dimension.decibel),
+            ("spec_phase", spec_phase, "phase_deg", Dimension.plain)):
+        spec[TOLERANCE_QUANTITIES.index(quantity)] = _window(argument, limits, quantity,
+                                                             dimension)
     z = _units.to_library("reference", reference, Dimension.impedance, Bound.positive)
     sub, n, w, s = _scalar_section(substrate, section)
     summary, drawn, outcome = _core.tolerance(
