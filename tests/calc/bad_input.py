@@ -131,7 +131,7 @@ for run in range(2):
 expected_time = bytes.fromhex("07e7 000b 000e 0016 000d 0014")  # 2023-11-14 22:13:20
 if not masks[0] or masks[0] != masks[1] or masks[0][10:22] != expected_time:
     failures.append(("SOURCE_DATE_EPOCH", masks[0][:24].hex()))
-for epoch in ["12x", "-5", "", "99999999999999"]:
+for epoch in ["12x", "-5", "", "253402300800"]:  # the first second of the year 10000
     env = dict(os.environ, SOURCE_DATE_EPOCH=epoch)
     target = os.path.join(folder, "epoch.gds")
     done = subprocess.run([calc] + L + ["-o", target], capture_output=True, text=True, env=env)
