@@ -105,7 +105,7 @@ def run_synthesize(o, rows):
 
 def run_layout(o, rows):
     feed = {"feed_length": o["feed-length"] + "in"} if "feed-length" in o else {}
-    if "zo" in o["_given"]:
+    if {"zo", "coupling"} & o["_given"]:
         d = cuplo.layout(substrate(o), n=int(o["n"]), zo=o["zo"], coupling=o["coupling"],
                          f=o["f"] + "GHz", dispersive=o.get("dispersive", False), **feed)
     else:
