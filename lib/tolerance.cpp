@@ -420,7 +420,9 @@ Parsed<Window> parse_limits(std::string_view name, std::string_view text, Quanti
   Window w;
   w.given = true;
   if (quantity == Quantity::balance_db) {
-    if (pm != std::string_view::npos) return Out::refused(head + " is one largest value, e.g. 0.5dB");
+    if (pm != std::string_view::npos) {
+      return Out::refused(head + " is one largest value, e.g. 0.5dB");
+    }
     float x = 0.0f;
     if (!value(t, x)) return Out::refused(message);
     w.low = -x;

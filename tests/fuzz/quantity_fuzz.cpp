@@ -6,6 +6,8 @@
 // thousand points spread over it, and its last), which has 1 to 10,000,000 points; a text
 // with no unit at all is accepted only within its plausibility bound. The bounds are the
 // reader's own (within, kPlausibleTable): the target checks that every path enforces them.
+// The same text as a tolerance and as each quantity's yield limits: refused in one line naming
+// the option, or a tolerance of 0 or more and a window that is no NaN and not upside down.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +17,7 @@
 
 #include "calc/quantity.hpp"
 #include "check.hpp"
+#include "cuplo/tolerance.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace cuplo::calc;
@@ -52,6 +55,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view message = e.what();
     check(message.starts_with("--x: ") && message.find('\n') == std::string_view::npos,
           "a refusal that is not one line naming the option");
+  }
+  const auto refusal = [](const std::string& message) {
+    check(message.starts_with("--x: ") && message.find('\n') == std::string::npos,
+          "a refusal that is not one line naming the option");
+  };
+  const cuplo::Parsed<cuplo::Tolerance> t =
+      cuplo::parse_tolerance("--x", text, kind.dimension, bare);
+  if (t) {
+    check(t->value >= 0.0f && !std::isnan(t->value), "a tolerance below 0");
+  } else {
+    refusal(t.message());
+  }
+  for (const auto q : {cuplo::Quantity::coupling_db, cuplo::Quantity::balance_db,
+                       cuplo::Quantity::phase_deg, cuplo::Quantity::fo_ghz}) {
+    const cuplo::Parsed<cuplo::Window> w = cuplo::parse_limits("--x", text, q);
+    if (w) {
+      check(w->given && w->low <= w->high, "limits that are NaN or upside down");
+    } else {
+      refusal(w.message());
+    }
   }
   return 0;
 }
