@@ -50,11 +50,16 @@ def drc(footprint, n):
 
 
 def load(command, n):
+    # Six strips under a name with a quote and a backslash: escaped in the file, read back whole.
+    name = f"idc{n}" if n == 4 else f'idc "{n}" \\x'
     with tempfile.TemporaryDirectory() as folder:
         library = os.path.join(folder, "couplers.pretty")
         os.mkdir(library)
-        design = draw(command, n, os.path.join(library, f"idc{n}.kicad_mod"), GRID)
-        return design, pcbnew.FootprintLoad(library, f"idc{n}")
+        design = draw(command, n, os.path.join(library, f"{name}.kicad_mod"), GRID)
+        footprint = pcbnew.FootprintLoad(library, name)
+        if footprint is None or footprint.GetFPID().GetLibItemName() != name:
+            raise SystemExit(f"N = {n}: pcbnew does not read the footprint named {name!r}")
+        return design, footprint
 
 
 geometry = [word for word in sys.argv[1:] if word != "--dispersive"]
