@@ -258,26 +258,5 @@ TEST(Tolerance, TolerancesThatCannotBeDrawnAreRefused) {
   EXPECT_TRUE(tolerance(q).ok());
 }
 
-// Tolerances as people type them: percentages of the value, absolute values in their unit (a
-// bare one in the unit given, "%" a percentage).
-TEST(Tolerance, TextsAreReadAsTyped) {
-  constexpr float kUm = 1.0f / 25400.0f;
-  const struct {
-    const char* text;
-    const char* bare;  // nullptr: bare lengths in mil
-    Tolerance expected;
-  } tolerances[] = {{"5%", nullptr, {0.05f, true}},    {" 10um ", nullptr, {10.0f * kUm, false}},
-                    {"2", nullptr, {0.002f, false}},   {"2", "um", {2.0f * kUm, false}},
-                    {"5", "%", {0.05f, true}},         {"10um", "%", {10.0f * kUm, false}}};
-  for (const auto& c : tolerances) {
-    const Parsed<Tolerance> t =
-        c.bare ? parse_tolerance("--w-tol", c.text, Dimension::length, std::string_view(c.bare))
-               : parse_tolerance("--w-tol", c.text, Dimension::length, LengthUnit::mil);
-    ASSERT_TRUE(t.ok()) << c.text << ": " << t.message();
-    EXPECT_EQ(t->value, c.expected.value) << c.text;
-    EXPECT_EQ(t->relative, c.expected.relative) << c.text;
-  }
-}
-
 }  // namespace
 }  // namespace cuplo

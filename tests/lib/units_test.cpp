@@ -197,24 +197,6 @@ TEST(Units, LengthsWrittenReadBackExactly) {
   }
 }
 
-// The unit written with the number, named as the table names it; none for a bare or unread text.
-TEST(Units, TypedUnit) {
-  const struct {
-    const char* text;
-    Dimension dimension;
-    const char* unit;  // nullptr: none
-  } cases[] = {{"0.635 mm", Dimension::length, "mm"}, {"38.1UM", Dimension::length, "um"},
-               {"2.5e9 Hz", Dimension::frequency, "Hz"}, {"0.635", Dimension::length, nullptr},
-               {"10GHz", Dimension::length, nullptr},  {"abc mm", Dimension::length, nullptr}};
-  for (const auto& c : cases) {
-    const std::optional<std::string_view> u = cuplo::typed_unit(c.text, c.dimension);
-    EXPECT_EQ(u.has_value(), c.unit != nullptr) << c.text;
-    if (u && c.unit) {
-      EXPECT_EQ(*u, c.unit) << c.text;
-    }
-  }
-}
-
 TEST(UnitsDeathTest, ReadingARefusedValueEndsTheProgram) {
   const cuplo::Parsed<float> v = cuplo::parse_value("--x", "abc", kWidth);
   EXPECT_DEATH((void)*v, "the value of a refused text was read");
