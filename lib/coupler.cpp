@@ -18,6 +18,8 @@ bool finite(float x) {
   return std::isfinite(x);
 }
 
+constexpr const char* kNoFiniteValue = "the closed-form model gives no finite value here";
+
 // The static models on a design, into a state that lives on the caller's stack.
 void analyse(AnalysisState& a) {
   if (const char* why = invalid(a.substrate, a.section, a.model)) {
@@ -36,6 +38,16 @@ void analyse(AnalysisState& a) {
   }
   ops::Records r;
   a.iflag = ops::static_analysis(m, x, a.statics, a.coupler, r, nullptr);
+  // Far outside the range the closed-form expressions were fitted over (very wide strips on a
+  // low permittivity), their logarithms and roots leave their domain: no value, not a value.
+  const models::Statics& st = a.statics;
+  for (const float v : {st.wte, st.wto, st.zoeap, st.zooap, st.effc, st.effe, st.effo}) {
+    if (!finite(v)) {
+      a.refused = Failure::no_solution;
+      a.why = kNoFiniteValue;
+      return;
+    }
+  }
 }
 
 // A failed result of the analysis at the design point p: the refusal, or nothing.
@@ -196,11 +208,17 @@ bool disperse(const AnalysisState& a, float f, models::Modes modes, ops::Records
               models::CouplerValues& out) {
   const ops::Material m = material(a.substrate);
   const ops::Strips x = strips(a.section);
-  if (a.model == Model::field) {
-    return ops::field_dispersive(m, x, a.statics, a.coupler, f, modes, out, r);
-  }
   std::int32_t iflag = a.iflag;
-  return ops::dispersive_analysis(m, x, a.statics, f, modes, iflag, out, r);
+  const bool ok = a.model == Model::field
+                      ? ops::field_dispersive(m, x, a.statics, a.coupler, f, modes, out, r)
+                      : ops::dispersive_analysis(m, x, a.statics, f, modes, iflag, out, r);
+  if (!ok) return false;
+  // NaN compares false with everything, so the model's own check lets it through.
+  const models::LcEff1& e = r.lceff1;
+  for (const float v : {out.zo, out.zoe, out.zoo, out.ko, e.effef, e.effof, e.effcf}) {
+    if (!finite(v)) return false;
+  }
+  return true;
 }
 
 Result<Impedances> impedances_of(const AnalysisState& a, float f) {
@@ -481,7 +499,14 @@ Result<Sensitivity> sensitivity(const Substrate& sub, const CrossSection& xs, fl
   } else {
     ok = pass(models::Modes::even_only, true, false) && pass(models::Modes::odd_only, false, true);
   }
-  if (!ok) return Result<Sensitivity>::failed(Failure::no_solution, nullptr, limits, p);
+  bool values = finite(out.zoe) && finite(out.zoo);
+  for (const Sensitivities& to : {out.zoe_to, out.zoo_to}) {
+    for (const float v : {to.er, to.h, to.s, to.w, to.t}) values = values && finite(v);
+  }
+  if (!ok || !values) {
+    return Result<Sensitivity>::failed(Failure::no_solution,
+                                       ok ? detail::kNoFiniteValue : nullptr, limits, p);
+  }
   return {out, limits, p};
 }
 

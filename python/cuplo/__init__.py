@@ -145,7 +145,8 @@ def _report(outcome: tuple, where: Callable[[int], str] = lambda k: "",
     if failure == "invalid_input":
         raise ValueError(detail or described)
     at = where(index)
-    raise ModelError(described + (f" (at {at})" if at else ""), failure)
+    raise ModelError(described + (f": {detail}" if detail else "") + (f" (at {at})" if at else ""),
+                     failure)
 
 
 def _rules(min_w: Optional[Length], min_s: Optional[Length], etch: Optional[Length]) -> tuple:

@@ -23,6 +23,7 @@ D = ["--defaults", defaults]
 R = ["response"] + D + ["--f", "6:14:0.5"]
 L = ["layout"] + D
 T = L + ["--dispersive"]
+WIDE = ["--n", "4", "--er", "1.5", "--h", "0.025", "--t", "0", "--s", "0.01"]
 
 # (arguments, words the stderr line must hold[, the extension of the -o file kept])
 BAD = [
@@ -80,6 +81,13 @@ LIMITS = [
     # file is never left half written.
     (["dispersion", "--n", "4", "--er", "1.01", "--h", "0.025", "--t", "0", "--w", "0.00001",
       "--s", "0.002", "--f", "0:299:13"], 1, "no physical solution", True),
+    # Strips so wide on so low a permittivity that the closed-form expressions give no number:
+    # a failure, never rows of NaN with status 0.
+    (["response", "--w", "0.341", "--l", "1", "--f", "1:3:1"] + WIDE, 1, "no finite value", False),
+    (["sensitivity", "--w", "0.341", "--f", "1"] + WIDE, 1, "finite value here (at f_ghz = 1)",
+     False),
+    (["impedance", "--w", "0.301:0.401:0.02", "--f", "0"] + WIDE, 1,
+     "finite value here (at w_in = 0.341)", True),
 ]
 
 failures = []

@@ -132,7 +132,9 @@ def run_response(o, rows):
 RUNS = {"impedance": run_impedance, "dispersion": run_dispersion,
         "sensitivity": run_sensitivity, "synthesize": run_synthesize, "layout": run_layout,
         "response": run_response}
-CASES = sorted(p.stem for p in SNAPSHOTS.glob("*.args") if p.stem != "response_touchstone")
+# The Touchstone snapshot has its own test; an aligned table is for eyes, not for reading back.
+CASES = sorted(p.stem for p in SNAPSHOTS.glob("*.args")
+               if p.stem != "response_touchstone" and "--format table" not in p.read_text())
 
 
 @pytest.mark.parametrize("name", CASES)

@@ -51,6 +51,9 @@ ERRORS = [
     (lambda: cuplo.synthesize(SUB, zo="50 ohm", coupling="3dB", dispersive=True), ValueError,
      "f: no value given"),
     (lambda: cuplo.synthesize(SUB, zo=500, coupling=3), cuplo.ModelError, "no convergence"),
+    (lambda: cuplo.impedance(cuplo.Substrate(er=1.5, h="25mil", t=0), n=4, w="341mil", s="10mil"),
+     cuplo.ModelError, "no physical solution: .*: the closed-form model gives no finite value here "
+     "\\(at w = 0.0086614 m"),
     (lambda: cuplo.synthesize(SUB, zo=50, coupling=3).coupler, ValueError, "f: the synthesis"),
     (lambda: cuplo.quarter_wave(SUB, XS, 0), ValueError, "f: 0 is not positive"),
     (lambda: cuplo.response(SUB, COUPLER, [-1e9]), ValueError, "frequency: -1e\\+09 is negative"),
