@@ -12,9 +12,9 @@
 
 #include "calc/command.hpp"
 #include "calc/design.hpp"
-#include "calc/reach.hpp"
 #include "calc/report.hpp"
 #include "cuplo/layout.hpp"
+#include "cuplo/reach.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -247,11 +247,10 @@ class Layout final : public DesignCommand {
     const bool by_process =
         r.detail() != nullptr && std::string_view(r.detail()).starts_with("process");
     const std::string failure =
-        in.targets && !r.ok() && r.failure() == cuplo::Failure::search_bound &&
-                model == cuplo::Model::closed_form && !by_process
-            ? unreachable(sub, q.section.n, q.target,
-                          dispersive_ ? std::optional<float>(q.frequency) : std::nullopt)
-        : by_process ? beyond_process(q.target.zo)
+        by_process   ? beyond_process(q.target.zo)
+        : in.targets ? cuplo::unreachable(
+                           r, sub, q.section.n, q.target,
+                           dispersive_ ? std::optional<float>(q.frequency) : std::nullopt, model)
                      : std::string();
     if (!report.accept(r, {}, failure)) return false;
     out = *r;

@@ -8,8 +8,8 @@
 
 #include "calc/command.hpp"
 #include "calc/design.hpp"
-#include "calc/reach.hpp"
 #include "calc/report.hpp"
+#include "cuplo/reach.hpp"
 
 namespace cuplo::calc {
 namespace {
@@ -56,21 +56,17 @@ class Synthesize final : public DesignCommand {
     const cuplo::Result<cuplo::FittedSynthesis> r =
         at ? cuplo::synthesize(sub, n, target, *at, rules, model)
            : cuplo::synthesize(sub, n, target, rules, model);
-    // A closed-form search that found no strips says what this substrate can reach (a search
-    // of the field model's range would take many field solutions); one that found strips the
-    // process cannot make says so itself.
-    const bool by_process = r.detail() != nullptr && std::string_view(r.detail()).starts_with("process");
-    const std::string failure =
-        !r.ok() && r.failure() == cuplo::Failure::search_bound &&
-                model == cuplo::Model::closed_form && !by_process
-            ? unreachable(sub, n, target, at)
-        : by_process ? beyond_process(r.point().zo)
-                     : std::string();
+    // A search that found no strips says what this substrate can reach; one that found strips
+    // the process cannot make says so itself.
+    const bool by_process =
+        r.detail() != nullptr && std::string_view(r.detail()).starts_with("process");
+    const std::string failure = by_process ? beyond_process(r.point().zo)
+                                           : cuplo::unreachable(r, sub, n, target, at, model);
     if (!report.accept(r, {}, failure)) return report.status();
     const cuplo::Synthesis& y = r->synthesis;
     if (const std::string why = cuplo::uncompensable(rules, y.section, common.length_unit());
         !why.empty()) {
-        throw UsageError("--etch: " + why);
+      throw UsageError("--etch: " + why);
     }
     if (r->fit.binding != cuplo::Binding::none &&
         !report.caution(cuplo::describe(r->fit, common.length_unit()))) {

@@ -504,8 +504,8 @@ Result<Sensitivity> sensitivity(const Substrate& sub, const CrossSection& xs, fl
     for (const float v : {to.er, to.h, to.s, to.w, to.t}) values = values && finite(v);
   }
   if (!ok || !values) {
-    return Result<Sensitivity>::failed(Failure::no_solution,
-                                       ok ? detail::kNoFiniteValue : nullptr, limits, p);
+    return Result<Sensitivity>::failed(Failure::no_solution, ok ? detail::kNoFiniteValue : nullptr,
+                                       limits, p);
   }
   return {out, limits, p};
 }

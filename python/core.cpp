@@ -25,6 +25,7 @@
 #include "cuplo/coupler.hpp"
 #include "cuplo/layout.hpp"
 #include "cuplo/process.hpp"
+#include "cuplo/reach.hpp"
 #include "cuplo/tolerance.hpp"
 #include "cuplo/units.hpp"
 
@@ -80,14 +81,20 @@ class Outcome {
     }
   }
 
+  // A line that says more than the failure's own words (what a synthesis can reach).
+  void explain(std::string line) {
+    if (!line.empty()) explained_ = std::move(line);
+  }
+
   bool failed() const { return failure_ != cuplo::Failure::none; }
   bool invalid() const { return failure_ == cuplo::Failure::invalid_input; }
 
   // (warnings, failure, describe(failure), detail, index); failure is None without one.
   py::tuple to_python() const {
     if (!failed()) return py::make_tuple(warnings_, py::none(), py::none(), py::none(), -1);
-    return py::make_tuple(warnings_, failure_name(failure_), cuplo::describe(failure_), detail_,
-                          index_);
+    return py::make_tuple(warnings_, failure_name(failure_),
+                          explained_.empty() ? std::string(cuplo::describe(failure_)) : explained_,
+                          detail_, index_);
   }
 
  private:
@@ -95,6 +102,7 @@ class Outcome {
   std::vector<std::string> warnings_;
   cuplo::Failure failure_ = cuplo::Failure::none;
   std::string detail_;
+  std::string explained_;
   std::int64_t index_ = -1;
 };
 
@@ -266,7 +274,12 @@ py::tuple synthesize(const SubstrateValues& sub, std::int32_t n, bool pair, floa
                  : cuplo::synthesize(substrate, n, target, process, m);
   Outcome outcome;
   outcome.take(r);
-  if (!r.ok()) return py::make_tuple(py::none(), outcome.to_python());
+  if (!r.ok()) {
+    outcome.explain(cuplo::unreachable(r, substrate, n, target,
+                                       dispersive ? std::optional<float>(f) : std::nullopt, m,
+                                       cuplo::Naming::keyword));
+    return py::make_tuple(py::none(), outcome.to_python());
+  }
   const cuplo::Synthesis& y = r->synthesis;
   float length = kNan;
   if (f > 0.0f) {
@@ -443,14 +456,22 @@ py::tuple layout(const SubstrateValues& sub, int kind, std::int32_t n, float w, 
     const Problem p = cuplo::layout::on_grid(q.section, grid_nm);
     if (p.what != Problem::What::none) return refused(p);
   }
-  const cuplo::Result<cuplo::layout::Design> r = cuplo::layout::plan(substrate_of(sub), q);
+  const cuplo::Substrate substrate = substrate_of(sub);
+  const cuplo::Result<cuplo::layout::Design> r = cuplo::layout::plan(substrate, q);
   if (targets && r.ok()) {
     const Problem p = cuplo::layout::on_grid(r->section, grid_nm);
     if (p.what != Problem::What::none) return refused(p);
   }
   Outcome outcome;
   outcome.take(r);
-  if (!r.ok()) return py::make_tuple(py::none(), py::none(), py::none(), outcome.to_python());
+  if (!r.ok()) {
+    if (targets) {
+      outcome.explain(cuplo::unreachable(
+          r, substrate, n, q.target, dispersive ? std::optional<float>(frequency) : std::nullopt,
+          q.model, cuplo::Naming::keyword));
+    }
+    return py::make_tuple(py::none(), py::none(), py::none(), outcome.to_python());
+  }
   const cuplo::layout::Design& d = *r;
   cuplo::layout::Built built = cuplo::layout::draw(d, grid_nm, name);
   if (!built.ok()) return refused(built.problem);

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <optional>
 #include <span>
 #include <sstream>
 #include <string>
@@ -25,6 +26,7 @@
 #include "cuplo/defaults.hpp"
 #include "cuplo/layout.hpp"
 #include "cuplo/limits.hpp"
+#include "cuplo/reach.hpp"
 #include "cuplo/result.hpp"
 #include "cuplo/sweep.hpp"
 #include "cuplo/tolerance.hpp"
@@ -268,7 +270,11 @@ Coupler coupler_of(const Request& q) {
                      : cuplo::synthesize(q.substrate, q.n, target, q.model);
     c.warnings.add(y);
     if (!y) {
-      c.failure = failure_of(y);
+      // As cuplo-calc: a search that found no strips says what this substrate reaches.
+      const std::string reach =
+          cuplo::unreachable(y, q.substrate, q.n, target,
+                             q.dispersive ? std::optional<float>(q.f) : std::nullopt, q.model);
+      c.failure = reach.empty() ? failure_of(y) : reach;
       return c;
     }
     c.section = y->section;

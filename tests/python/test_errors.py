@@ -50,7 +50,15 @@ ERRORS = [
     (lambda: cuplo.synthesize(SUB, zo=50, coupling=0), ValueError, "coupling: 0 is zero"),
     (lambda: cuplo.synthesize(SUB, zo="50 ohm", coupling="3dB", dispersive=True), ValueError,
      "f: no value given"),
-    (lambda: cuplo.synthesize(SUB, zo=500, coupling=3), cuplo.ModelError, "no convergence"),
+    # A search that finds no strips says what the substrate reaches, as cuplo-calc does.
+    (lambda: cuplo.synthesize(SUB, zo=500, coupling=3), cuplo.ModelError,
+     "zo=500: the widest and narrowest strips on this substrate give Zo from 1.* to 1.* ohm at 3 dB$"),
+    (lambda: cuplo.synthesize(SUB, zoe=1000, zoo=200), cuplo.ModelError,
+     "zoe=1000, zoo=200: Zo 447 ohm at 3.52 dB; the widest"),
+    (lambda: cuplo.layout(SUB, zo=500, coupling=3, f="10GHz"), cuplo.ModelError,
+     "zo=500: the widest"),
+    (lambda: cuplo.synthesize(SUB, zo=500, coupling=3, model="field"), cuplo.ModelError,
+     "no convergence"),
     (lambda: cuplo.impedance(cuplo.Substrate(er=1.5, h="25mil", t=0), n=4, w="341mil", s="10mil"),
      cuplo.ModelError, "no physical solution: .*: the closed-form model gives no finite value here "
      "\\(at w = 0.0086614 m"),

@@ -267,6 +267,13 @@ try:
                                     "--format", "json").stdout)["rows"][0]
     check("targets: W as cuplo-calc synthesizes it",
           abs(float(attribute(driver, "w", "value")) - synthesis["w_in"] * 1000) < 1e-4)
+    # Targets no strips reach: what this substrate reaches, in cuplo-calc's words.
+    type_into(driver, "zo", "500")
+    settled(driver)
+    words = run_calc("synthesize", *SUBSTRATE, "--zo", "500", "--coupling", "-3").stderr
+    expected = words.strip().splitlines()[-1].removeprefix("cuplo-calc: ")
+    check("targets out of reach: cuplo-calc's reachable range", text(driver, "failure") == expected,
+          f"{text(driver, 'failure')!r} against {expected!r}")
     driver.find_element("id", "mode-geometry").click()
     settled(driver)
 

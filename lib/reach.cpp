@@ -1,12 +1,17 @@
-#include "calc/reach.hpp"
+// What a synthesis can reach: each end of the range found by bisection on a logarithmic grid,
+// every trial a closed-form synthesis.
+#include "cuplo/reach.hpp"
 
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
-namespace cuplo::calc {
+#include "cuplo/touchstone.hpp"
+
+namespace cuplo {
 namespace {
 
 // The searches run on a logarithmic scale between these limits.
@@ -83,37 +88,44 @@ std::string range(const Reach& r, const char* unit) {
 
 }  // namespace
 
-std::string unreachable(const cuplo::Substrate& substrate, std::int32_t n,
-                        const cuplo::Target& target, std::optional<float> f) {
+std::string unreachable(const Substrate& substrate, std::int32_t n, const Target& target,
+                        std::optional<float> f, Naming naming) {
+  // "--zo 500" or "zo=500", the value as it was given.
+  const auto named = [naming](const char* name, float v) {
+    char text[32];
+    const std::string given(text, shortest_float(text, v));
+    return naming == Naming::option ? std::string("--") + name + " " + given
+                                    : std::string(name) + "=" + given;
+  };
   float zo = target.zo;
   float db = std::fabs(target.coupling_db);
   std::string asked;
-  if (target.kind == cuplo::Target::Kind::zoe_zoo) {
+  if (target.kind == Target::Kind::zoe_zoo) {
     // The same coupler as a Zo and a coupling.
     zo = std::sqrt(target.zoe * target.zoo);
     db = std::fabs(20.0f * std::log10((target.zoe - target.zoo) / (target.zoe + target.zoo)));
-    asked = "--zoe " + number(target.zoe) + ", --zoo " + number(target.zoo) + ": Zo " + number(zo) +
+    asked = named("zoe", target.zoe) + ", " + named("zoo", target.zoo) + ": Zo " + number(zo) +
             " ohm at " + number(db) + " dB; ";
   }
   const auto reaches = [&](float z, float c) {
-    const cuplo::Target t = cuplo::Target::zo_and_coupling(z, c);
-    return (f ? cuplo::synthesize(substrate, n, t, *f) : cuplo::synthesize(substrate, n, t)).ok();
+    const Target t = Target::zo_and_coupling(z, c);
+    return (f ? synthesize(substrate, n, t, *f) : synthesize(substrate, n, t)).ok();
   };
   if (const std::optional<Reach> r =
           reach([&](float z) { return reaches(z, db); }, kLowestZo, kHighestZo, zo)) {
     if (zo >= r->low && zo <= r->high) return {};
-    const std::string head = asked.empty() ? "--zo " + number(zo) + ": " : asked;
+    const std::string head = asked.empty() ? named("zo", zo) + ": " : asked;
     return head + "the widest and narrowest strips on this substrate give Zo " + range(*r, "ohm") +
            " at " + number(db) + " dB";
   }
   if (const std::optional<Reach> r =
           reach([&](float c) { return reaches(zo, c); }, kStrongestDb, kWeakestDb, db)) {
     if (db >= r->low && db <= r->high) return {};
-    const std::string head = asked.empty() ? "--coupling " + number(db) + ": " : asked;
+    const std::string head = asked.empty() ? named("coupling", db) + ": " : asked;
     return head + "the narrowest and widest gaps on this substrate give a coupling " +
            range(*r, "dB") + " at " + number(zo) + " ohm";
   }
   return {};
 }
 
-}  // namespace cuplo::calc
+}  // namespace cuplo
