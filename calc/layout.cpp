@@ -244,12 +244,10 @@ class Layout final : public DesignCommand {
       throw UsageError("--reference: " + text(in.reference) +
                        " ohm: no microstrip on this substrate has that impedance");
     }
-    const bool by_process =
-        r.detail() != nullptr && std::string_view(r.detail()).starts_with("process");
     const std::string failure =
-        by_process   ? beyond_process(q.target.zo)
-        : in.targets ? cuplo::unreachable(
-                           r, sub, q.section.n, q.target,
+        cuplo::beyond_process(r) ? beyond_process(q.target.zo)
+        : in.targets             ? cuplo::unreachable(
+                                       r, sub, q.section.n, q.target,
                            dispersive_ ? std::optional<float>(q.frequency) : std::nullopt, model)
                      : std::string();
     if (!report.accept(r, {}, failure)) return false;

@@ -58,10 +58,9 @@ class Synthesize final : public DesignCommand {
            : cuplo::synthesize(sub, n, target, rules, model);
     // A search that found no strips says what this substrate can reach; one that found strips
     // the process cannot make says so itself.
-    const bool by_process =
-        r.detail() != nullptr && std::string_view(r.detail()).starts_with("process");
-    const std::string failure = by_process ? beyond_process(r.point().zo)
-                                           : cuplo::unreachable(r, sub, n, target, at, model);
+    const std::string failure = cuplo::beyond_process(r)
+                                    ? beyond_process(r.point().zo)
+                                    : cuplo::unreachable(r, sub, n, target, at, model);
     if (!report.accept(r, {}, failure)) return report.status();
     const cuplo::Synthesis& y = r->synthesis;
     if (const std::string why = cuplo::uncompensable(rules, y.section, common.length_unit());

@@ -145,9 +145,7 @@ Result<FittedSynthesis> fitted(const Substrate& sub, std::int32_t n, const Proce
     if (s) consider(w > y.section.w ? Binding::width : Binding::spacing, w, *s);
   }
   if (!best) {
-    return Out::failed(Failure::search_bound,
-                       "process: no design with W and S at or above its minimums has the Zo asked",
-                       r.limits(), r.point());
+    return Out::failed(Failure::search_bound, kBeyondProcess.data(), r.limits(), r.point());
   }
   Synthesis out = y;
   out.section = best->section;
@@ -211,10 +209,10 @@ std::string describe(const Fit& fit, LengthUnit unit) {
   const float minimum = gap ? fit.process.min_s : fit.process.min_w;
   return std::string(gap ? "S = " : "W = ") + short_length(asked, unit) +
          " is below the process's narrowest " + (gap ? "gap, " : "line, ") +
-         short_length(minimum, unit) + ": the nearest design it makes holds Zo = " +
-         number(fit.reached_zo) + " ohm (asked: " + number(fit.zo) +
-         ") and reaches a coupling of " + number(fit.reached_coupling_db) +
-         " dB (asked: " + number(fit.coupling_db) + " dB); the " +
+         short_length(minimum, unit) +
+         ": the nearest design it makes holds Zo = " + number(fit.reached_zo) +
+         " ohm (asked: " + number(fit.zo) + ") and reaches a coupling of " +
+         number(fit.reached_coupling_db) + " dB (asked: " + number(fit.coupling_db) + " dB); the " +
          (gap ? "gap" : "line width") + " binds";
 }
 
@@ -223,8 +221,7 @@ std::vector<std::string> breaches(const Process& process, const CrossSection& se
   std::vector<std::string> lines;
   if (section.w < process.min_w) {
     lines.push_back("W = " + length_text(section.w, unit) +
-                    " is below the process's narrowest line, " +
-                    length_text(process.min_w, unit));
+                    " is below the process's narrowest line, " + length_text(process.min_w, unit));
   }
   if (section.s < process.min_s) {
     lines.push_back("S = " + length_text(section.s, unit) +
@@ -238,9 +235,9 @@ std::string uncompensable(const Process& process, const CrossSection& section, L
   const double gap = static_cast<double>(section.s) - 2.0 * e;
   if (!(gap > 0.0)) {
     return "an etch of " + length_text(process.etch, unit) + " per edge, compensated, " +
-           (gap == 0.0 ? "closes" : "inverts") + " the gap: S = " +
-           length_text(section.s, unit) + " would be drawn " +
-           short_length(static_cast<float>(gap), unit) + " wide (S - 2 x etch)";
+           (gap == 0.0 ? "closes" : "inverts") + " the gap: S = " + length_text(section.s, unit) +
+           " would be drawn " + short_length(static_cast<float>(gap), unit) +
+           " wide (S - 2 x etch)";
   }
   return {};
 }

@@ -620,6 +620,7 @@ PYBIND11_MODULE(_core, m) {
   m.def("quarter_wave", &quarter_wave);
   m.def("centre_frequency", &centre_frequency);
   m.def("synthesize", &synthesize);
+  m.attr("BEYOND_PROCESS") = std::string(cuplo::kBeyondProcess);
   m.def("tolerance", &tolerance);
   bind_drawing(m);
   m.def("layout", &layout);

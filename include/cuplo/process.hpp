@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cuplo/coupler.hpp"
@@ -37,10 +38,10 @@ enum class Binding : std::uint8_t {
 // make reaches (the same values when nothing binds).
 struct Fit {
   Binding binding = Binding::none;
-  CrossSection asked;            // the synthesis without the rules
-  float zo = 0.0f;               // ohms: the target's
-  float coupling_db = 0.0f;      // dB, negative: the target's
-  float reached_zo = 0.0f;       // ohms: the design's, analysed as the synthesis judges it
+  CrossSection asked;        // the synthesis without the rules
+  float zo = 0.0f;           // ohms: the target's
+  float coupling_db = 0.0f;  // dB, negative: the target's
+  float reached_zo = 0.0f;   // ohms: the design's, analysed as the synthesis judges it
   float reached_coupling_db = 0.0f;
   Process process;
 };
@@ -57,12 +58,21 @@ struct FittedSynthesis {
 // S found), the one whose coupling comes nearer. Its values (zo, zoe, zoo, coupling_db, the
 // permittivities and the check) are the design's own, analysed as the synthesis judges it
 // (static, or at f). search_bound when no design the process makes has the target's Zo.
-Result<FittedSynthesis> synthesize(const Substrate& substrate, std::int32_t n,
-                                   const Target& target, const Process& process,
+Result<FittedSynthesis> synthesize(const Substrate& substrate, std::int32_t n, const Target& target,
+                                   const Process& process, Model model = Model::closed_form);
+Result<FittedSynthesis> synthesize(const Substrate& substrate, std::int32_t n, const Target& target,
+                                   float f, const Process& process,
                                    Model model = Model::closed_form);
-Result<FittedSynthesis> synthesize(const Substrate& substrate, std::int32_t n,
-                                   const Target& target, float f, const Process& process,
-                                   Model model = Model::closed_form);
+
+// The detail of that search_bound: the synthesis found strips, but none the process makes.
+inline constexpr std::string_view kBeyondProcess =
+    "process: no design with W and S at or above its minimums has the Zo asked";
+
+// Whether a synthesis failed because its strips lie beyond the process's minimums.
+template <class T>
+[[nodiscard]] bool beyond_process(const Result<T>& r) noexcept {
+  return !r.ok() && r.detail() != nullptr && std::string_view(r.detail()) == kBeyondProcess;
+}
 
 // One line for a fit whose rules bound, lengths in unit: "S = 53.3 um is below the process's
 // narrowest gap, 100 um: the nearest design it makes, W = 96.1 um and S = 100 um, holds Zo =
@@ -71,8 +81,8 @@ Result<FittedSynthesis> synthesize(const Substrate& substrate, std::int32_t n,
 
 // One line for each rule that a given cross-section breaks ("W = 50 um is below the process's
 // narrowest line, 100 um"), lengths in unit.
-[[nodiscard]] std::vector<std::string> breaches(const Process& process,
-                                                const CrossSection& section, LengthUnit unit);
+[[nodiscard]] std::vector<std::string> breaches(const Process& process, const CrossSection& section,
+                                                LengthUnit unit);
 
 // Why a mask drawn for the etch cannot be made from this cross-section (the compensated gap
 // S - 2 etch not above zero: the etch would close or invert it), or an empty text. Lengths

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "cuplo/coupler.hpp"
+#include "cuplo/process.hpp"
 #include "cuplo/result.hpp"
 
 namespace cuplo {
@@ -34,10 +34,8 @@ template <class T>
 [[nodiscard]] std::string unreachable(const Result<T>& failed, const Substrate& substrate,
                                       std::int32_t n, const Target& target, std::optional<float> f,
                                       Model model, Naming naming = Naming::option) {
-  const bool by_process =
-      failed.detail() != nullptr && std::string_view(failed.detail()).starts_with("process");
   if (failed.ok() || failed.failure() != Failure::search_bound || model != Model::closed_form ||
-      by_process) {
+      beyond_process(failed)) {
     return {};
   }
   return unreachable(substrate, n, target, f, naming);

@@ -165,7 +165,7 @@ def _beyond_process(outcome: tuple, given: list, zo: float) -> None:
     """Raises the failure of a synthesis that no design within the minimums can hold as a
     ModelError naming them (warning first of the limits left)."""
     lines, failure, _, detail, _ = outcome
-    if failure != "search_bound" or not (detail or "").startswith("process"):
+    if failure != "search_bound" or detail != _core.BEYOND_PROCESS:
         return
     for line in lines:
         warnings.warn(line, AccuracyWarning, stacklevel=3)
