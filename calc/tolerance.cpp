@@ -49,23 +49,16 @@ struct SpecOption {
 };
 
 constexpr std::array<SpecOption, 4> kSpecs{{
-    {"--spec-coupling", "spec_coupling", Quantity::coupling_db,
-     "coupling limits, e.g. 3+-0.5dB"},
+    {"--spec-coupling", "spec_coupling", Quantity::coupling_db, "coupling limits, e.g. 3+-0.5dB"},
     {"--spec-balance", "spec_balance", Quantity::balance_db,
      "largest amplitude imbalance |S21|/|S41|, e.g. 0.5dB"},
-    {"--spec-phase", "spec_phase", Quantity::phase_deg,
-     "phase difference limits, e.g. 90+-3deg"},
-    {"--spec-fo", "spec_fo", Quantity::fo_ghz,
-     "centre frequency limits, e.g. 5.8GHz+-2%"},
+    {"--spec-phase", "spec_phase", Quantity::phase_deg, "phase difference limits, e.g. 90+-3deg"},
+    {"--spec-fo", "spec_fo", Quantity::fo_ghz, "centre frequency limits, e.g. 5.8GHz+-2%"},
 }};
 
-// The columns, by Quantity, and the statistic rows.
-constexpr std::array<const char*, kQuantityCount> kKeys{
-    "zo_ohm", "coupling_db", "fo_ghz", "balance_db", "phase_deg", "isolation_db",
-    "return_loss_db"};
+// The columns' heads, by Quantity, and the statistic rows.
 constexpr std::array<const char*, kQuantityCount> kHeads{
-    "Zo (ohm)", "Co (dB)", "Fo (GHz)", "balance (dB)", "phase (deg)", "isolation (dB)",
-    "RL (dB)"};
+    "Zo (ohm)", "Co (dB)", "Fo (GHz)", "balance (dB)", "phase (deg)", "isolation (dB)", "RL (dB)"};
 constexpr std::array<const char*, kPercentiles.size()> kPercentileRows{"p1", "p5", "p50", "p95",
                                                                        "p99"};
 
@@ -78,8 +71,8 @@ class Tolerance final : public DesignCommand {
                       {.taken = {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s,
                                  Field::l, Field::res, Field::sr, Field::dltan},
                        .sweepable = {},
-                       .required = {Field::n, Field::er, Field::h, Field::t, Field::w,
-                                    Field::s}}) {}
+                       .required = {Field::n, Field::er, Field::h, Field::t, Field::w, Field::s}}) {
+  }
 
  private:
   void add_own_options(CLI::App& app, OptionWords& words) override {
@@ -124,8 +117,8 @@ class Tolerance final : public DesignCommand {
     q.coupler.section = {d.strips(), d.value(Field::w), d.value(Field::s)};
     q.model = common.model_choice();
     q.nominal_etch = process().etch;
-    q.distribution = distribution_ == "uniform" ? cuplo::Distribution::uniform
-                                                : cuplo::Distribution::normal;
+    q.distribution =
+        distribution_ == "uniform" ? cuplo::Distribution::uniform : cuplo::Distribution::normal;
     q.keep_samples = !samples_out_.empty();
     if (!reference_text_.empty()) {
       q.reference_ohm =
@@ -234,7 +227,7 @@ class Tolerance final : public DesignCommand {
 
   static std::vector<Column> columns() {
     std::vector<Column> out{{"statistic", "statistic"}};
-    for (std::size_t k = 0; k < kQuantityCount; ++k) out.push_back({kKeys[k], kHeads[k]});
+    for (std::size_t k = 0; k < kQuantityCount; ++k) out.push_back({kQuantityKeys[k], kHeads[k]});
     out.push_back({"all_limits", "all limits"});
     return out;
   }
@@ -276,10 +269,14 @@ class Tolerance final : public DesignCommand {
 
   // One CSV row per sample: its index, design values (impedance's keys) and results.
   void write_samples(const cuplo::ToleranceResult& t, LengthUnit units, float length) const {
-    std::vector<Column> columns{{"sample", "sample"},        Column::of_length("w", "W"),
-                                Column::of_length("s", "S"), Column::of_length("h", "H"),
-                                {"er", "Er"},                Column::of_length("t", "T")};
-    for (std::size_t k = 0; k < kQuantityCount; ++k) columns.push_back({kKeys[k], kHeads[k]});
+    std::vector<Column> columns{{"sample", "sample"},
+                                Column::of_length("w", "W"),
+                                Column::of_length("s", "S"),
+                                Column::of_length("h", "H"),
+                                {"er", "Er"},
+                                Column::of_length("t", "T")};
+    for (std::size_t k = 0; k < kQuantityCount; ++k)
+      columns.push_back({kQuantityKeys[k], kHeads[k]});
     (void)length;
     const Document doc{name(), {}, columns, units, {}};
     Destination file(samples_out_, false);
@@ -305,15 +302,16 @@ class Tolerance final : public DesignCommand {
 
   std::vector<DesignEntry> entries(const Design& d, const cuplo::ToleranceRequest& q, bool by_fo,
                                    float fo) const {
-    std::vector<DesignEntry> out = d.entries(by_fo ? std::initializer_list<Field>{Field::l}
-                                                   : std::initializer_list<Field>{});
+    std::vector<DesignEntry> out =
+        d.entries(by_fo ? std::initializer_list<Field>{Field::l} : std::initializer_list<Field>{});
     if (by_fo) out.push_back(DesignEntry::of_number("fo_ghz", fo));
     out.push_back(DesignEntry::of_number("reference_ohm", q.reference_ohm));
     for (std::size_t i = 0; i < kTolerances.size(); ++i) {
-      if (!tol_text_[i].empty()) out.push_back(DesignEntry::of_word(kTolerances[i].key, tol_text_[i]));
+      if (!tol_text_[i].empty())
+        out.push_back(DesignEntry::of_word(kTolerances[i].key, tol_text_[i]));
     }
-    out.push_back(DesignEntry::of_word("distribution", distribution_.empty() ? "normal"
-                                                                             : distribution_));
+    out.push_back(
+        DesignEntry::of_word("distribution", distribution_.empty() ? "normal" : distribution_));
     out.push_back(DesignEntry::of_word("seed", std::to_string(q.seed)));
     for (std::size_t i = 0; i < kSpecs.size(); ++i) {
       if (!spec_text_[i].empty()) out.push_back(DesignEntry::of_word(kSpecs[i].key, spec_text_[i]));

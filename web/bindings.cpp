@@ -501,10 +501,6 @@ constexpr std::array<LimitField, 4> kLimitFields{{
     {"spec_fo", "--spec-fo", Quantity::fo_ghz},
 }};
 
-// cuplo-calc tolerance's output keys, by Quantity.
-constexpr std::array<const char*, cuplo::kQuantityCount> kQuantityKeys{
-    "zo_ohm", "coupling_db", "fo_ghz", "balance_db", "phase_deg", "isolation_db", "return_loss_db"};
-
 std::string_view trimmed(std::string_view t) {
   while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
   while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
@@ -643,8 +639,8 @@ val tolerance(const val& input, const val& fields) {
   for (std::size_t k = 0; k < cuplo::kQuantityCount; ++k) {
     val row = val::array();
     for (const double p : r->spread[k].percentile) row.call<void>("push", static_cast<float>(p));
-    points.set(kQuantityKeys[k], row);
-    if (t.spec[k].given) passing.set(kQuantityKeys[k], percent(r->passing[k]));
+    points.set(cuplo::kQuantityKeys[k], row);
+    if (t.spec[k].given) passing.set(cuplo::kQuantityKeys[k], percent(r->passing[k]));
     limited = limited || t.spec[k].given;
   }
   out.set("ok", true);

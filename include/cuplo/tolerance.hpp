@@ -42,6 +42,10 @@ enum class Quantity : std::uint8_t {
 };
 inline constexpr std::size_t kQuantityCount = 7;
 
+// The name of each quantity as a column or key of every face, by Quantity.
+inline constexpr std::array<const char*, kQuantityCount> kQuantityKeys{
+    "zo_ohm", "coupling_db", "fo_ghz", "balance_db", "phase_deg", "isolation_db", "return_loss_db"};
+
 // The percentiles reported, in percent.
 inline constexpr std::array<double, 5> kPercentiles{1.0, 5.0, 50.0, 95.0, 99.0};
 
@@ -53,9 +57,9 @@ struct Window {
 };
 
 struct ToleranceRequest {
-  Substrate substrate;    // nominal; its losses are the samples' too
-  Coupler coupler;        // nominal cross-section and coupled length, inches
-  float operating_ghz = 0.0f;  // where the samples are judged; 0: the nominal centre frequency
+  Substrate substrate;          // nominal; its losses are the samples' too
+  Coupler coupler;              // nominal cross-section and coupled length, inches
+  float operating_ghz = 0.0f;   // where the samples are judged; 0: the nominal centre frequency
   float reference_ohm = 50.0f;  // every port's termination
   Model model = Model::closed_form;
   // Tolerances of W, S, H, Er, T, and of the etch (width lost per edge: W - 2e, S + 2e
@@ -65,9 +69,9 @@ struct ToleranceRequest {
   Distribution distribution = Distribution::normal;
   std::int64_t samples = 10'000;  // 1 to kMaxSamples
   std::uint64_t seed = 0;
-  std::uint32_t threads = 0;  // 0: every core
+  std::uint32_t threads = 0;                  // 0: every core
   std::array<Window, kQuantityCount> spec{};  // by Quantity
-  bool keep_samples = false;  // return every sample (ToleranceResult::drawn)
+  bool keep_samples = false;                  // return every sample (ToleranceResult::drawn)
 };
 
 inline constexpr std::int64_t kMaxSamples = 1'000'000;
@@ -120,12 +124,12 @@ Result<ToleranceResult> tolerance(const ToleranceRequest& request);
 
 // A tolerance as people type it: "5%" of the value, or an absolute value of the dimension
 // with its unit (a bare length in bare_length); 0 or more. The message names `name`.
-Parsed<Tolerance> parse_tolerance(std::string_view name, std::string_view text,
-                                  Dimension dimension, LengthUnit bare_length = LengthUnit::in);
+Parsed<Tolerance> parse_tolerance(std::string_view name, std::string_view text, Dimension dimension,
+                                  LengthUnit bare_length = LengthUnit::in);
 // The same with a bare number in the named unit of the dimension, or a percentage when the
 // unit is "%" (a face that shows a unit beside the field).
-Parsed<Tolerance> parse_tolerance(std::string_view name, std::string_view text,
-                                  Dimension dimension, std::string_view bare_unit);
+Parsed<Tolerance> parse_tolerance(std::string_view name, std::string_view text, Dimension dimension,
+                                  std::string_view bare_unit);
 
 // Limits of a quantity as people type them, "CENTRE+-TOLERANCE" (the tolerance with its unit
 // or in % of the centre: "3+-0.5dB", "90+-3deg", "5.8GHz+-2%"), or for the amplitude balance
